@@ -1,0 +1,71 @@
+#include "ansi_text.h"
+
+#include <cstring>
+
+#include <windows.h>
+
+namespace {
+
+bool IsUtf8Continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+size_t Utf8SequenceLength(const unsigned char* text) {
+  unsigned char lead = text[0];
+  size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+  if (lead >= 0xF5) length = 1;
+  for (size_t i = 1; i < length; ++i) {
+    if (!IsUtf8Continuation(text[i])) return 1;
+  }
+  return length;
+}
+
+// In UTF-8 and single-byte code pages no byte of a multibyte character is below 0x80, so a
+// plain byte search never matches inside a character.
+bool NeedsCharacterWalk() { return GetACP() != CP_UTF8 && IsDBCSLeadByte(0x81); }
+
+char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+size_t AnsiCharLength(const char* text) {
+  auto bytes = reinterpret_cast<const unsigned char*>(text);
+  if (bytes[0] < 0x80) return 1;
+  if (GetACP() == CP_UTF8) return Utf8SequenceLength(bytes);
+  return IsDBCSLeadByte(bytes[0]) && bytes[1] != 0 ? 2 : 1;
+}
+
+const char* FindAnsiChar(const char* text, char c) {
+  if (!NeedsCharacterWalk()) return std::strchr(text, c);
+  for (const char* p = text;; p += AnsiCharLength(p)) {
+    if (*p == c) return p;
+    if (*p == '\0') return nullptr;
+  }
+}
+
+const char* FindLastAnsiChar(const char* text, char c) {
+  if (!NeedsCharacterWalk()) return std::strrchr(text, c);
+  const char* last = nullptr;
+  for (const char* p = text; *p != '\0'; p += AnsiCharLength(p)) {
+    if (*p == c) last = p;
+  }
+  return last;
+}
+
+const char* FindAnsiText(const char* text, const char* needle) {
+  if (!NeedsCharacterWalk()) return std::strstr(text, needle);
+  size_t needle_length = std::strlen(needle);
+  for (const char* p = text; *p != '\0'; p += AnsiCharLength(p)) {
+    if (std::strncmp(p, needle, needle_length) == 0) return p;
+  }
+  return needle_length == 0 ? text : nullptr;
+}
+
+bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
+  while (*a != '\0' && *b != '\0') {
+    size_t length = AnsiCharLength(a);
+    if (length != AnsiCharLength(b)) return false;
+    if (length == 1 ? FoldAscii(*a) != FoldAscii(*b) : std::memcmp(a, b, length) != 0) return false;
+    a += length;
+    b += length;
+  }
+  return *a == *b;
+}

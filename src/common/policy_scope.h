@@ -1,0 +1,4 @@
+// PolicyScope: which half of a group policy object an import writes.
+#pragma once
+
+enum class PolicyScope { Machine = 0, User = 1 };
