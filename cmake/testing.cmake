@@ -10,3 +10,13 @@ function(regweave_test name)
   regweave_warnings(${name})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# A GBK locale (its trail bytes include 0x5C, the backslash) compiled into the build folder, so
+# tests of double-byte text need no locale installed system-wide. Tests reach it through LOCPATH.
+set(REGWEAVE_TEST_LOCPATH ${CMAKE_BINARY_DIR}/test-locales)
+add_custom_command(
+  OUTPUT ${REGWEAVE_TEST_LOCPATH}/zh_CN.GBK/LC_CTYPE
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${REGWEAVE_TEST_LOCPATH}
+  COMMAND localedef -i zh_CN -f GBK ${REGWEAVE_TEST_LOCPATH}/zh_CN.GBK
+  COMMENT "Generating the zh_CN.GBK test locale")
+add_custom_target(regweave_test_locales DEPENDS ${REGWEAVE_TEST_LOCPATH}/zh_CN.GBK/LC_CTYPE)

@@ -19,6 +19,7 @@ void WINAPI SetLastError(DWORD dwErrCode);
 #define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
 
 #define LANG_NEUTRAL 0x00
+#define LANG_ENGLISH 0x09
 #define SUBLANG_DEFAULT 0x01
 #define SUBLANG_NEUTRAL 0x00
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
@@ -34,9 +35,12 @@ HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes);
 HLOCAL WINAPI LocalFree(HLOCAL hMem);
 
 // Formats at most 1024 characters, like Windows; "l" and "h" size prefixes follow Windows sizes.
+// Types: c C d i u x X s S and %%; flags - # 0, width and precision; sizes h, l, w and I64.
 int wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...);
+int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist);
 
 #define MAX_COMPUTERNAME_LENGTH 15
+// The short host name (up to its first dot), case kept.
 BOOL WINAPI GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize);
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
 
