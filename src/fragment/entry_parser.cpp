@@ -1,0 +1,197 @@
+#include "entry_parser.h"
+
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "common/ansi_text.h"
+#include "hex_number.h"
+
+namespace {
+
+struct LocalFreeDeleter {
+  void operator()(void* block) const { LocalFree(block); }
+};
+using LocalBuffer = std::unique_ptr<BYTE, LocalFreeDeleter>;
+
+// The value syntaxes in the order they are tried; the first marker found anywhere in the value
+// text decides, wherever it stands.
+enum class Rule { String, Dword, ByteList, NarrowedList };
+struct Marker {
+  const char* text;
+  DWORD type;
+  Rule rule;
+};
+constexpr Marker kMarkers[] = {
+    {"\"", REG_SZ, Rule::String},          {"dword:", REG_DWORD, Rule::Dword},
+    {"hex:", REG_BINARY, Rule::ByteList},  {"hex(2):", REG_EXPAND_SZ, Rule::NarrowedList},
+    {"hex(7):", REG_MULTI_SZ, Rule::NarrowedList}, {"hex(b):", REG_QWORD, Rule::ByteList},
+};
+
+// Data bytes built for one value, before the name is read.
+struct ValueData {
+  LocalBuffer bytes;
+  DWORD length = 0;
+};
+
+constexpr size_t kMaxLength = std::numeric_limits<DWORD>::max();
+
+// A zero-filled buffer of at least one byte, so that empty data still has a terminator.
+LocalBuffer AllocateZeroed(size_t size) {
+  return LocalBuffer(static_cast<BYTE*>(LocalAlloc(LPTR, size > 0 ? size : 1)));
+}
+
+// Copies the whole characters of source that fit in count bytes; a character the limit would cut
+// is left out, so the zero-filled target holds zeros in its place.
+void CopyWholeCharacters(BYTE* target, const char* source, size_t count) {
+  size_t copied = 0;
+  for (size_t next; copied < count; copied = next) {
+    next = copied + AnsiCharLength(source + copied);
+    if (next > count) break;
+  }
+  std::memcpy(target, source, copied);
+}
+
+// The entry's string between the quote and its last byte, as the registry editor writes it;
+// nothing inside is unescaped.
+ValueData ReadString(const char* quote) {
+  size_t quoted = std::strlen(quote);
+  ValueData value;
+  if (quoted - 1 > kMaxLength) return value;
+  value.bytes = AllocateZeroed(quoted - 1);
+  if (value.bytes) {
+    CopyWholeCharacters(value.bytes.get(), quote + 1, quoted >= 2 ? quoted - 2 : 0);
+    value.length = static_cast<DWORD>(quoted - 1);
+  }
+  return value;
+}
+
+ValueData ReadDword(const char* number) {
+  ValueData value;
+  value.bytes = AllocateZeroed(sizeof(DWORD));
+  if (value.bytes) {
+    DWORD number_value = ReadHexDword(number);
+    for (size_t i = 0; i < sizeof(DWORD); ++i) {
+      value.bytes.get()[i] = static_cast<BYTE>(number_value >> (8 * i));
+    }
+    value.length = sizeof(DWORD);
+  }
+  return value;
+}
+
+// The number of bytes a list's text stands for: every three characters ("xx,") make one byte,
+// blanks included, so a list with fewer items is padded with zero bytes.
+size_t ListByteCount(const char* list) { return (std::strlen(list) + 1) / 3; }
+
+// Reads up to count comma-separated items into bytes, keeping the low 8 bits of each; two
+// adjacent commas give a zero item, and items missing at the end leave bytes untouched.
+void ReadListItems(const char* list, BYTE* bytes, size_t count) {
+  const char* cursor = list;
+  for (size_t i = 0; i < count; ++i) {
+    bytes[i] = static_cast<BYTE>(ReadHexLong(cursor) & 0xFF);
+    const char* comma = FindAnsiChar(cursor, ',');
+    if (comma == nullptr) break;
+    cursor = comma + 1;
+  }
+}
+
+ValueData ReadByteList(const char* list) {
+  size_t count = ListByteCount(list);
+  ValueData value;
+  if (count > kMaxLength) return value;
+  value.bytes = AllocateZeroed(count);
+  if (value.bytes) {
+    ReadListItems(list, value.bytes.get(), count);
+    value.length = static_cast<DWORD>(count);
+  }
+  return value;
+}
+
+// Converts UTF-16 text to the ANSI code page, refusing text the code page cannot hold rather than
+// writing substitutes. Returns the byte count (0 for an empty or refused text).
+int NarrowText(const WCHAR* text, int units, char* target, int capacity, bool* refused) {
+  BOOL substituted = FALSE;
+  bool utf8 = GetACP() == CP_UTF8;
+  DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  int bytes = WideCharToMultiByte(CP_ACP, flags, text, units, target, capacity, nullptr,
+                                  utf8 ? nullptr : &substituted);
+  *refused = units > 0 && (bytes <= 0 || substituted);
+  return *refused ? 0 : bytes;
+}
+
+// REG_EXPAND_SZ and REG_MULTI_SZ lists hold UTF-16LE code units, which the registry's 8-bit
+// interface takes in the ANSI code page. A list of odd length ends in half a code unit, taken with
+// a zero high byte; as the editor's own length rule does, only an even list counts a terminator
+// after its text (the zero-filled buffer always holds one).
+ValueData ReadNarrowedList(const char* list) {
+  size_t count = ListByteCount(list);
+  ValueData value;
+  size_t units = (count + 1) / 2;
+  if (units > static_cast<size_t>(std::numeric_limits<int>::max() / 4)) return value;
+  std::vector<BYTE> bytes(units * 2);
+  ReadListItems(list, bytes.data(), count);
+  std::vector<WCHAR> text(units);
+  for (size_t i = 0; i < units; ++i) {
+    text[i] = static_cast<WCHAR>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+  }
+  bool refused = false;
+  int narrowed = NarrowText(text.data(), static_cast<int>(units), nullptr, 0, &refused);
+  if (refused) return value;
+  value.bytes = AllocateZeroed(static_cast<size_t>(narrowed) + 1);
+  if (value.bytes) {
+    NarrowText(text.data(), static_cast<int>(units), reinterpret_cast<char*>(value.bytes.get()),
+               narrowed, &refused);
+    value.length = static_cast<DWORD>(narrowed) + (count % 2 == 0 ? 1 : 0);
+  }
+  return value;
+}
+
+ValueData ReadValue(const Marker& marker, const char* found) {
+  const char* after = found + std::strlen(marker.text);
+  switch (marker.rule) {
+    case Rule::String:
+      return ReadString(found);
+    case Rule::Dword:
+      return ReadDword(after);
+    case Rule::ByteList:
+      return ReadByteList(after);
+    case Rule::NarrowedList:
+      return ReadNarrowedList(after);
+  }
+  return ValueData();
+}
+
+// The name between the entry's first byte and the byte before the equals sign; the quotes that
+// normally stand there are dropped without being tested.
+LocalBuffer ReadName(const char* entry, const char* equals) {
+  size_t before = static_cast<size_t>(equals - entry);
+  LocalBuffer name = AllocateZeroed(before);
+  if (name && before > 2) CopyWholeCharacters(name.get(), entry + 1, before - 2);
+  return name;
+}
+
+}  // namespace
+
+bool ParseEntry(const char* entry, LPSTR* name, LPBYTE* data, DWORD* length, DWORD* type) {
+  const char* equals = FindAnsiChar(entry, '=');
+  if (equals == nullptr) return false;
+  const char* value_text = equals + 1;
+  for (const Marker& marker : kMarkers) {
+    const char* found = FindAnsiText(value_text, marker.text);
+    if (found == nullptr) continue;
+    ValueData value = ReadValue(marker, found);
+    if (!value.bytes) return false;
+    LocalBuffer value_name;
+    if (entry[0] != '@') {
+      value_name = ReadName(entry, equals);
+      if (!value_name) return false;
+    }
+    *name = reinterpret_cast<LPSTR>(value_name.release());
+    *data = value.bytes.release();
+    *length = value.length;
+    *type = marker.type;
+    return true;
+  }
+  return false;
+}

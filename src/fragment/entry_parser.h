@@ -1,0 +1,10 @@
+// ParseEntry: turns one entry of a REG fragment section ("name"=value text, continuation lines
+// already joined) into the value name, registry type and data bytes that a value write needs.
+#pragma once
+
+#include <windows.h>
+
+// True when the entry was read. name (null for the key's default value) and data are then
+// zero-filled LocalAlloc buffers that the caller releases with LocalFree. When it returns false
+// nothing was allocated and the outputs keep the values the caller gave them.
+bool ParseEntry(const char* entry, LPSTR* name, LPBYTE* data, DWORD* length, DWORD* type);
