@@ -1,0 +1,89 @@
+#include "entry_reader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "common/bstr.h"
+#include "entry_parser.h"
+
+namespace {
+
+using WideText = std::basic_string<OLECHAR>;
+
+const char* NextLine(const char* line) { return line + std::strlen(line) + 1; }
+
+// Appends line to entry as wide text; a null conversion can only mean memory ran out.
+void AppendWide(const char* line, WideText* entry) {
+  UniqueBstr wide(AnsiToBstr(line));
+  if (wide.get() == nullptr) throw std::bad_alloc();
+  entry->append(wide.get(), wide.length());
+}
+
+// The entry that starts at *line, joined across lines that end in a backslash (the backslash is
+// dropped, the next line appended as it stands), in 8-bit text. *line moves to the last line taken
+// in; the section's terminating empty line ends the joining. The joined text is built once, so a
+// value spread over thousands of lines costs time linear in its length.
+std::string JoinEntry(const char** line) {
+  WideText joined;
+  AppendWide(*line, &joined);
+  while (!joined.empty() && joined.back() == OLESTR('\\')) {
+    joined.pop_back();
+    const char* next = NextLine(*line);
+    if (*next == '\0') break;
+    *line = next;
+    AppendWide(*line, &joined);
+  }
+  UniqueBstr wide(SysAllocStringLen(joined.data(), static_cast<UINT>(joined.size())));
+  if (wide.get() == nullptr) throw std::bad_alloc();
+  WideText().swap(joined);
+  return BstrToAnsi(wide.get());
+}
+
+void PrintParseFailure(LSTATUS status, const char* line) {
+  std::printf("Error %d, unable to parse entry: %s\n", static_cast<int>(status), line);
+}
+
+// Parses joined entries and writes their values, remembering the last write's status.
+class EntryWriter {
+ public:
+  explicit EntryWriter(HKEY key) : key_(key) {}
+
+  void Write(const char* entry, const char* last_line) {
+    LPSTR name = nullptr;
+    LPBYTE data = nullptr;
+    DWORD length = 0;
+    DWORD type = 0;
+    if (!ParseEntry(entry, &name, &data, &length, &type)) {
+      PrintParseFailure(last_write_, last_line);
+      return;
+    }
+    last_write_ = RegSetValueExA(key_, name, 0, type, data, length);
+    if (last_write_ != ERROR_SUCCESS) {
+      std::printf("Error %d, unable to write value: %s\n", static_cast<int>(last_write_),
+                  name != nullptr ? name : "(null)");
+    }
+    LocalFree(name);
+    LocalFree(data);
+  }
+
+ private:
+  HKEY key_;
+  // The most recent write's status, which a later parse failure reports.
+  LSTATUS last_write_ = ERROR_SUCCESS;
+};
+
+}  // namespace
+
+void ImportEntries(const char* lines, HKEY key) {
+  EntryWriter writer(key);
+  for (const char* line = lines; *line != '\0'; line = NextLine(line)) {
+    try {
+      std::string entry = JoinEntry(&line);
+      writer.Write(entry.c_str(), line);
+    } catch (const std::bad_alloc&) {
+      PrintParseFailure(ERROR_NOT_ENOUGH_MEMORY, line);
+    }
+  }
+}

@@ -1,0 +1,30 @@
+#include "profile_list.h"
+
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace {
+
+// Large enough for the sections of most fragments; reused and grown for larger ones.
+constexpr size_t kInitialCapacity = 64 * 1024;
+constexpr size_t kMaxCapacity = std::numeric_limits<DWORD>::max();
+
+}  // namespace
+
+const char* ProfileList::Fill(const Read& read) {
+  if (buffer_.empty()) buffer_.resize(kInitialCapacity);
+  for (;;) {
+    auto capacity = static_cast<DWORD>(buffer_.size());
+    DWORD stored = read(buffer_.data(), capacity);
+    if (stored == 0) return "";
+    // A reader answers capacity - 2 both for a list that was cut and for one that just fit.
+    if (stored != capacity - 2) return buffer_.data();
+    if (buffer_.size() > kMaxCapacity / 2) throw std::bad_alloc();
+    size_t larger = buffer_.size() * 2;
+    std::vector<char>().swap(buffer_);  // the cut list is read again, so keep no copy of it
+    buffer_.resize(larger);
+  }
+}
+
+const char* ProfileList::Next(const char* text) { return text + std::strlen(text) + 1; }
