@@ -129,6 +129,7 @@ const Message kMessages[] = {
     {DWORD(CLASS_E_CLASSNOTAVAILABLE), "The class factory cannot supply this class."},
     {DWORD(REGDB_E_CLASSNOTREG), "The class is not registered."},
     {DWORD(CO_E_NOTINITIALIZED), "COM has not been initialised on this thread."},
+    {DWORD(RPC_E_CHANGED_MODE), "COM was initialised on this thread with another threading model."},
     {DWORD(DISP_E_TYPEMISMATCH), "The types do not match."},
     {DWORD(DISP_E_BADVARTYPE), "The variant type is not valid."},
     // HRESULTs of the directory service interfaces (E_ADS_* and S_ADS_*).

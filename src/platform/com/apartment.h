@@ -1,0 +1,4 @@
+// Whether COM is initialised on the calling thread.
+#pragma once
+
+bool IsComInitializedOnThisThread();
