@@ -1,0 +1,39 @@
+#include "ansi_text_conversion.h"
+
+#include <climits>
+#include <cstring>
+
+LSTATUS AnsiToUtf16(const char* text, size_t size, std::u16string* converted) {
+  converted->clear();
+  if (size == 0) return ERROR_SUCCESS;
+  if (size > INT_MAX) return ERROR_INVALID_PARAMETER;
+  int length = static_cast<int>(size);
+  int units = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+  if (units <= 0) return ERROR_NO_UNICODE_TRANSLATION;
+  converted->resize(units);
+  MultiByteToWideChar(CP_ACP, 0, text, length, converted->data(), units);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS AnsiNameToUtf16(const char* name, std::u16string* converted) {
+  return AnsiToUtf16(name, name ? std::strlen(name) : 0, converted);
+}
+
+LSTATUS Utf16ToAnsi(std::u16string_view text, std::string* converted) {
+  converted->clear();
+  if (text.empty()) return ERROR_SUCCESS;
+  if (text.size() > INT_MAX) return ERROR_INVALID_PARAMETER;
+  int length = static_cast<int>(text.size());
+  int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return ERROR_NO_UNICODE_TRANSLATION;
+  converted->resize(bytes);
+  WideCharToMultiByte(CP_ACP, 0, text.data(), length, converted->data(), bytes, nullptr, nullptr);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS CopyNameOut(const std::string& name, LPSTR buffer, LPDWORD chars) {
+  if (name.size() >= *chars) return ERROR_MORE_DATA;
+  std::memcpy(buffer, name.c_str(), name.size() + 1);
+  *chars = static_cast<DWORD>(name.size());
+  return ERROR_SUCCESS;
+}

@@ -1,0 +1,21 @@
+// Text crossing the Reg*A functions: ANSI code page on the caller's side, UTF-16 in the hive.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include <windows.h>
+
+// size bytes of ANSI text, NULs included, as UTF-16 (MultiByteToWideChar with CP_ACP, as Windows'
+// A functions convert). A null name is the empty name.
+LSTATUS AnsiToUtf16(const char* text, size_t size, std::u16string* converted);
+LSTATUS AnsiNameToUtf16(const char* name, std::u16string* converted);
+
+// UTF-16 text, NULs included, in the ANSI code page (WideCharToMultiByte with CP_ACP).
+LSTATUS Utf16ToAnsi(std::u16string_view text, std::string* converted);
+
+// Copies name and a terminator into buffer, which holds *chars characters, and sets *chars to the
+// name's length: the enumeration functions' rule. ERROR_MORE_DATA, copying nothing, when the name
+// and its terminator do not fit.
+LSTATUS CopyNameOut(const std::string& name, LPSTR buffer, LPDWORD chars);

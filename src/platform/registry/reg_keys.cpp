@@ -1,0 +1,96 @@
+// RegCreateKeyExA, RegOpenKeyExA, RegDeleteKeyA, RegEnumKeyExA and RegCloseKey on the hives.
+#include <cstring>
+#include <string>
+
+#include <windows.h>
+
+#include "ansi_text_conversion.h"
+#include "key_handles.h"
+#include "key_path.h"
+
+namespace {
+
+// The open key behind handle, and the key names of path (ANSI text) below it.
+LSTATUS ResolvePath(HKEY handle, LPCSTR path, const OpenKey** start, std::u16string* path_text,
+                    KeyNames* names) {
+  LSTATUS status = FindKeyHandle(handle, start);
+  if (status == ERROR_SUCCESS) status = AnsiNameToUtf16(path, path_text);
+  if (status == ERROR_SUCCESS) status = SplitKeyPath(*path_text, names);
+  return status;
+}
+
+}  // namespace
+
+LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpClass*/,
+                               DWORD /*dwOptions*/, REGSAM /*samDesired*/,
+                               const LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/,
+                               PHKEY phkResult, LPDWORD lpdwDisposition) {
+  if (!phkResult) return ERROR_BADKEY;
+  *phkResult = nullptr;
+  auto lock = LockRegistry();
+  const OpenKey* start = nullptr;
+  std::u16string path;
+  KeyNames names;
+  LSTATUS status = ResolvePath(hKey, lpSubKey, &start, &path, &names);
+  std::shared_ptr<RegistryKey> key;
+  bool created = false;
+  if (status == ERROR_SUCCESS) status = start->key->CreatePath(names, &key, &created);
+  if (status != ERROR_SUCCESS) return status;
+  *phkResult = AddKeyHandle(OpenKey{start->root, std::move(key)});
+  if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM /*samDesired*/,
+                             PHKEY phkResult) {
+  if (!phkResult) return ERROR_INVALID_PARAMETER;
+  *phkResult = nullptr;
+  auto lock = LockRegistry();
+  const OpenKey* start = nullptr;
+  std::u16string path;
+  KeyNames names;
+  LSTATUS status = ResolvePath(hKey, lpSubKey, &start, &path, &names);
+  if (status != ERROR_SUCCESS) return status;
+  std::shared_ptr<RegistryKey> key = start->key->FindPath(names);
+  if (!key) return ERROR_FILE_NOT_FOUND;
+  *phkResult = AddKeyHandle(OpenKey{start->root, std::move(key)});
+  return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
+  if (!lpSubKey) return ERROR_INVALID_PARAMETER;
+  auto lock = LockRegistry();
+  const OpenKey* start = nullptr;
+  std::u16string path;
+  KeyNames names;
+  LSTATUS status = ResolvePath(hKey, lpSubKey, &start, &path, &names);
+  if (status != ERROR_SUCCESS) return status;
+  std::shared_ptr<RegistryKey> key = start->key->FindPath(names);
+  return key ? key->Detach() : ERROR_FILE_NOT_FOUND;
+}
+
+LSTATUS WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
+                             LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
+                             PFILETIME lpftLastWriteTime) {
+  if (!lpName || !lpcchName || lpReserved || (lpClass && !lpcchClass)) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  auto lock = LockRegistry();
+  const OpenKey* open = nullptr;
+  LSTATUS status = FindKeyHandle(hKey, &open);
+  if (status != ERROR_SUCCESS) return status;
+  const RegistryKey* subkey = open->key->SubkeyAt(dwIndex);
+  if (!subkey) return ERROR_NO_MORE_ITEMS;
+  std::string name;
+  status = Utf16ToAnsi(subkey->name(), &name);
+  if (status == ERROR_SUCCESS) status = CopyNameOut(name, lpName, lpcchName);
+  // Keys here have no class and no recorded write time.
+  if (status == ERROR_SUCCESS && lpClass) status = CopyNameOut(std::string(), lpClass, lpcchClass);
+  if (status == ERROR_SUCCESS && lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
+  return status;
+}
+
+LSTATUS WINAPI RegCloseKey(HKEY hKey) {
+  auto lock = LockRegistry();
+  return RemoveKeyHandle(hKey);
+}

@@ -1,0 +1,113 @@
+// RegSetValueExA, RegQueryValueExA and RegEnumValueA on the hives.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "ansi_text_conversion.h"
+#include "key_handles.h"
+#include "registry_limits.h"
+#include "utf16le.h"
+
+namespace {
+
+bool IsStringType(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// The bytes the hive keeps for data handed to RegSetValueExA: strings converted to UTF-16LE and,
+// as Windows does, given a terminating NUL when the caller left it out; other types as given.
+LSTATUS StoredData(DWORD type, const BYTE* data, DWORD size, std::vector<BYTE>* stored) {
+  if (!IsStringType(type)) {
+    stored->assign(data, data + size);
+    return ERROR_SUCCESS;
+  }
+  // No code page turns n bytes into fewer than 2n/3 UTF-16 bytes, so such text can never fit.
+  if (size / 3 * 2 > kMaxValueDataSize) return ERROR_FILE_TOO_LARGE;
+  std::u16string text;
+  LSTATUS status = AnsiToUtf16(reinterpret_cast<const char*>(data), size, &text);
+  if (status != ERROR_SUCCESS) return status;
+  if (!text.empty() && text.back() != u'\0') text.push_back(u'\0');
+  AppendUtf16Le(text, stored);
+  return ERROR_SUCCESS;
+}
+
+// The bytes RegQueryValueExA and RegEnumValueA hand back: strings in the ANSI code page.
+LSTATUS CallerData(const RegistryValue& value, std::vector<BYTE>* data) {
+  if (!IsStringType(value.type)) {
+    *data = value.data;
+    return ERROR_SUCCESS;
+  }
+  std::string text;
+  LSTATUS status = Utf16ToAnsi(ReadUtf16Le(value.data.data(), value.data.size()), &text);
+  data->assign(text.begin(), text.end());
+  return status;
+}
+
+// Hands value's type and data to the caller's optional buffers; the data buffer holds *size bytes.
+// ERROR_MORE_DATA, with *size set to the bytes needed, when the data do not fit.
+LSTATUS CopyValueOut(const RegistryValue& value, LPDWORD type, LPBYTE buffer, LPDWORD size) {
+  if (type) *type = value.type;
+  if (!size) return ERROR_SUCCESS;
+  std::vector<BYTE> data;
+  LSTATUS status = CallerData(value, &data);
+  if (status != ERROR_SUCCESS) return status;
+  bool fits = data.size() <= *size;
+  if (buffer && fits) std::memcpy(buffer, data.data(), data.size());
+  *size = static_cast<DWORD>(data.size());
+  return buffer && !fits ? ERROR_MORE_DATA : ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType,
+                              const BYTE* lpData, DWORD cbData) {
+  if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
+  auto lock = LockRegistry();
+  const OpenKey* open = nullptr;
+  std::u16string name;
+  std::vector<BYTE> data;
+  LSTATUS status = FindKeyHandle(hKey, &open);
+  if (status == ERROR_SUCCESS) status = AnsiNameToUtf16(lpValueName, &name);
+  if (status == ERROR_SUCCESS && name.size() > kMaxValueNameLength) {
+    status = ERROR_FILENAME_EXCED_RANGE;
+  }
+  if (status == ERROR_SUCCESS) status = StoredData(dwType, lpData, cbData, &data);
+  // Refused whole rather than cut: Registry.pol cannot hold more.
+  if (status == ERROR_SUCCESS && data.size() > kMaxValueDataSize) status = ERROR_FILE_TOO_LARGE;
+  if (status == ERROR_SUCCESS) open->key->SetValue(name, dwType, std::move(data));
+  return status;
+}
+
+LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                                LPBYTE lpData, LPDWORD lpcbData) {
+  if (lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
+  auto lock = LockRegistry();
+  const OpenKey* open = nullptr;
+  std::u16string name;
+  LSTATUS status = FindKeyHandle(hKey, &open);
+  if (status == ERROR_SUCCESS) status = AnsiNameToUtf16(lpValueName, &name);
+  if (status != ERROR_SUCCESS) return status;
+  const RegistryValue* value = open->key->FindValue(name);
+  return value ? CopyValueOut(*value, lpType, lpData, lpcbData) : ERROR_FILE_NOT_FOUND;
+}
+
+LSTATUS WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
+                             LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+  if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData)) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  auto lock = LockRegistry();
+  const OpenKey* open = nullptr;
+  LSTATUS status = FindKeyHandle(hKey, &open);
+  if (status != ERROR_SUCCESS) return status;
+  const std::vector<RegistryValue>& values = open->key->values();
+  if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
+  const RegistryValue& value = values[dwIndex];
+  std::string name;
+  status = Utf16ToAnsi(value.name, &name);
+  if (status == ERROR_SUCCESS) status = CopyNameOut(name, lpValueName, lpcchValueName);
+  if (status == ERROR_SUCCESS) status = CopyValueOut(value, lpType, lpData, lpcbData);
+  return status;
+}

@@ -1,0 +1,83 @@
+#include "registry_key.h"
+
+#include <utility>
+
+#include "name_case.h"
+#include "registry_limits.h"
+
+RegistryKey::RegistryKey(std::u16string name, RegistryKey* parent)
+    : name_(std::move(name)), parent_(parent), depth_(parent ? parent->depth_ + 1 : 0) {}
+
+std::shared_ptr<RegistryKey> RegistryKey::CreateRoot() {
+  return std::make_shared<RegistryKey>(std::u16string(), nullptr);
+}
+
+std::shared_ptr<RegistryKey> RegistryKey::FindPath(const KeyNames& names) {
+  std::shared_ptr<RegistryKey> key = shared_from_this();
+  for (std::u16string_view name : names) {
+    key = key->FindSubkey(name);
+    if (!key) break;
+  }
+  return key;
+}
+
+LSTATUS RegistryKey::CreatePath(const KeyNames& names, std::shared_ptr<RegistryKey>* key,
+                                bool* created) {
+  if (depth_ + names.size() > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
+  std::shared_ptr<RegistryKey> current = shared_from_this();
+  *created = false;
+  for (std::u16string_view name : names) {
+    std::shared_ptr<RegistryKey> next = current->FindSubkey(name);
+    *created = !next;
+    current = next ? std::move(next) : current->AddSubkey(name);
+  }
+  *key = std::move(current);
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegistryKey::Detach() {
+  if (deleted_) return ERROR_KEY_DELETED;
+  if (is_root() || !subkeys_.empty()) return ERROR_ACCESS_DENIED;
+  RegistryKey* parent = std::exchange(parent_, nullptr);
+  deleted_ = true;
+  parent->subkeys_.erase(UpcaseName(name_));
+  parent->ordered_subkeys_.clear();
+  return ERROR_SUCCESS;
+}
+
+const RegistryKey* RegistryKey::SubkeyAt(size_t index) const {
+  if (index >= subkeys_.size()) return nullptr;
+  if (ordered_subkeys_.empty()) {
+    ordered_subkeys_.reserve(subkeys_.size());
+    for (const auto& entry : subkeys_) ordered_subkeys_.push_back(entry.second.get());
+  }
+  return ordered_subkeys_[index];
+}
+
+const RegistryValue* RegistryKey::FindValue(std::u16string_view name) const {
+  auto found = value_positions_.find(UpcaseName(name));
+  return found == value_positions_.end() ? nullptr : &values_[found->second];
+}
+
+void RegistryKey::SetValue(std::u16string_view name, DWORD type, std::vector<BYTE> data) {
+  auto inserted = value_positions_.emplace(UpcaseName(name), values_.size());
+  if (inserted.second) {
+    values_.push_back(RegistryValue{std::u16string(name), type, std::move(data)});
+    return;
+  }
+  RegistryValue& value = values_[inserted.first->second];
+  value.type = type;
+  value.data = std::move(data);
+}
+
+std::shared_ptr<RegistryKey> RegistryKey::FindSubkey(std::u16string_view name) const {
+  auto found = subkeys_.find(UpcaseName(name));
+  return found == subkeys_.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<RegistryKey> RegistryKey::AddSubkey(std::u16string_view name) {
+  auto subkey = std::make_shared<RegistryKey>(std::u16string(name), this);
+  subkeys_.emplace(UpcaseName(name), subkey);
+  ordered_subkeys_.clear();
+  return subkey;
+}
