@@ -1,5 +1,4 @@
 // RegCreateKeyExA, RegOpenKeyExA, RegDeleteKeyA, RegEnumKeyExA and RegCloseKey on the hives.
-#include <cstring>
 #include <string>
 
 #include <windows.h>
@@ -25,6 +24,8 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, L
                                DWORD /*dwOptions*/, REGSAM /*samDesired*/,
                                const LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/,
                                PHKEY phkResult, LPDWORD lpdwDisposition) {
+  // Classes, access rights and security are not kept, and every key is saved: a policy's
+  // Registry.pol has no place for any of them, nor for volatile keys.
   if (!phkResult) return ERROR_BADKEY;
   *phkResult = nullptr;
   auto lock = LockRegistry();

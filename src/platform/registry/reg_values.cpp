@@ -54,7 +54,7 @@ LSTATUS CopyValueOut(const RegistryValue& value, LPDWORD type, LPBYTE buffer, LP
   LSTATUS status = CallerData(value, &data);
   if (status != ERROR_SUCCESS) return status;
   bool fits = data.size() <= *size;
-  if (buffer && fits) std::memcpy(buffer, data.data(), data.size());
+  if (buffer && fits && !data.empty()) std::memcpy(buffer, data.data(), data.size());
   *size = static_cast<DWORD>(data.size());
   return buffer && !fits ? ERROR_MORE_DATA : ERROR_SUCCESS;
 }

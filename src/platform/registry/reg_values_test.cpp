@@ -18,8 +18,7 @@ class RegValuesTest : public HiveTest {
   ~RegValuesTest() override { RegCloseKey(key_); }
 
   LSTATUS Set(const char* name, DWORD type, const std::string& data) {
-    return RegSetValueExA(key_, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                          static_cast<DWORD>(data.size()));
+    return SetValue(key_, name, type, data);
   }
 
   // The value's data through RegQueryValueExA; empty when it cannot be read.

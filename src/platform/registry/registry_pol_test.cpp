@@ -57,13 +57,6 @@ HRESULT Load(const std::string& bytes, std::unique_ptr<RegistryHive>* hive) {
   return RegistryHive::Load(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), hive);
 }
 
-void SetValue(HKEY key, const char* name, DWORD type, const std::string& data) {
-  ASSERT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                           static_cast<DWORD>(data.size())),
-            ERROR_SUCCESS)
-      << name;
-}
-
 TEST(RegistryPolTest, LaysOutARecordByteForByte) {
   RegistryHive hive;
   HKEY root = hive.OpenRoot();

@@ -8,6 +8,11 @@ HKEY CreateKey(HKEY parent, const char* path) {
   return key;
 }
 
+LSTATUS SetValue(HKEY key, const char* name, DWORD type, const std::string& data) {
+  return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                        static_cast<DWORD>(data.size()));
+}
+
 bool KeyExists(HKEY parent, const char* path) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(parent, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

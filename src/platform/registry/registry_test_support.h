@@ -22,6 +22,9 @@ class HiveTest : public ::testing::Test {
 // Creates (or opens) path below parent; null when RegCreateKeyExA fails.
 HKEY CreateKey(HKEY parent, const char* path);
 
+// RegSetValueExA with the bytes of data.
+LSTATUS SetValue(HKEY key, const char* name, DWORD type, const std::string& data);
+
 // Whether path below parent opens.
 bool KeyExists(HKEY parent, const char* path);
 
