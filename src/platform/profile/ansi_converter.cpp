@@ -1,0 +1,93 @@
+#include "ansi_converter.h"
+
+#include <algorithm>
+
+#include <winbase.h>
+#include <winnls.h>
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+// ASCII is decided per group: small enough that a stray non-ASCII character costs little,
+// large enough that text full of them makes few conversion calls.
+constexpr size_t kGroupUnits = 512;
+
+bool IsHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+bool IsAscii(const char16_t* units, size_t count) {
+  char16_t all = 0;
+  for (size_t i = 0; i < count; ++i) all |= units[i];
+  return all < 0x80;
+}
+
+// ASCII is the same bytes in every ANSI code page.
+void Narrow(const char16_t* units, size_t count, TextBuffer* out) {
+  char* bytes = out->Reserve(count);
+  for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(units[i]);
+  out->Commit(count);
+}
+
+}  // namespace
+
+AnsiConverter::AnsiConverter(UINT code_page, TextBuffer* out)
+    : code_page_(code_page), out_(out), units_(new char16_t[kSliceUnits + 1]) {}
+
+bool AnsiConverter::Convert(size_t count, bool at_end) {
+  count = RepairSurrogates(count, at_end);
+  const char16_t* units = units_.get();
+  for (size_t start = 0; start < count;) {
+    size_t end = start + std::min(kGroupUnits, count - start);
+    if (IsAscii(units + start, end - start)) {
+      Narrow(units + start, end - start, out_);
+    } else {
+      // A run of non-ASCII groups ends where an ASCII group starts, so it never ends between
+      // the halves of a surrogate pair.
+      while (end < count && !IsAscii(units + end, std::min(kGroupUnits, count - end))) {
+        end += std::min(kGroupUnits, count - end);
+      }
+      if (!ConvertRun(units + start, end - start)) return false;
+    }
+    start = end;
+  }
+  if (kept_ > 0) units_[0] = units_[count];
+  return true;
+}
+
+size_t AnsiConverter::RepairSurrogates(size_t count, bool at_end) {
+  kept_ = 0;
+  for (size_t i = 0; i < count; ++i) {
+    char16_t unit = units_[i];
+    if (unit < 0xD800 || unit > 0xDFFF) continue;
+    if (IsHighSurrogate(unit)) {
+      if (i + 1 < count && IsLowSurrogate(units_[i + 1])) {
+        ++i;
+        continue;
+      }
+      if (i + 1 == count && !at_end) {
+        kept_ = 1;
+        return count - 1;
+      }
+    }
+    units_[i] = kReplacement;
+  }
+  return count;
+}
+
+// Four bytes per UTF-16 unit is enough for every ANSI code page (UTF-8 needs three, GB18030
+// four); room not written is only address space until the text is shrunk.
+bool AnsiConverter::ConvertRun(const char16_t* units, size_t count) {
+  int made =
+      WideCharToMultiByte(code_page_, 0, units, static_cast<int>(count), out_->Reserve(count * 4),
+                          static_cast<int>(count * 4), nullptr, nullptr);
+  if (made <= 0) {
+    error_ = GetLastError() != 0 ? GetLastError() : ERROR_NO_UNICODE_TRANSLATION;
+    return false;
+  }
+  out_->Commit(made);
+  return true;
+}
