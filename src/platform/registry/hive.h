@@ -23,8 +23,9 @@ class RegistryHive {
   // part; then *hive is left as it was, never holding a partial hive.
   static HRESULT Load(const BYTE* data, size_t size, std::unique_ptr<RegistryHive>* hive);
 
-  // The hive as the bytes of a Registry.pol file. Loading them gives back the same hive, and
-  // saving that gives the same bytes.
+  // The hive as the bytes of a Registry.pol file. Loading them gives back the same keys and
+  // values, and saving that gives the same bytes. (A default value of type REG_NONE without data
+  // is written as the key-only record, which it cannot be told from, so it comes back as the key.)
   std::vector<BYTE> Save() const;
 
   // A new handle to the root key, for the Reg* functions; the caller closes it with RegCloseKey.
