@@ -1,0 +1,176 @@
+#include "entry_reader.h"
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "registry/hive.h"
+#include "system/test_locale.h"
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+
+struct Value {
+  std::string name;
+  DWORD type;
+  Bytes data;
+};
+
+// The lines as the profile reader returns a section: each NUL-terminated, then an empty one.
+std::string Section(const std::vector<std::string>& lines) {
+  std::string block;
+  for (const std::string& line : lines) block += line + '\0';
+  return block + '\0';
+}
+
+std::string Import(const std::vector<std::string>& lines, HKEY key) {
+  std::string block = Section(lines);
+  testing::internal::CaptureStdout();
+  ImportEntries(block.c_str(), key);
+  std::fflush(stdout);
+  return testing::internal::GetCapturedStdout();
+}
+
+// Every value of key, as the A functions return them.
+std::vector<Value> Values(HKEY key) {
+  std::vector<Value> values;
+  for (DWORD index = 0;; ++index) {
+    char name[256];
+    DWORD name_length = sizeof name;
+    DWORD type = 0;
+    BYTE data[128 * 1024];
+    DWORD size = sizeof data;
+    if (RegEnumValueA(key, index, name, &name_length, nullptr, &type, data, &size) != 0) break;
+    values.push_back({name, type, Bytes(data, data + size)});
+  }
+  return values;
+}
+
+bool operator==(const Value& a, const Value& b) {
+  return a.name == b.name && a.type == b.type && a.data == b.data;
+}
+
+void PrintTo(const Value& value, std::ostream* out) {
+  *out << '"' << value.name << "\" type " << value.type << " bytes";
+  for (BYTE byte : value.data) *out << ' ' << static_cast<int>(byte);
+}
+
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end() + 1); }
+
+// A value too large for the registry to keep (Registry.pol holds at most 65,535 bytes).
+std::string HugeList() {
+  std::string list;
+  for (int i = 0; i < 70000; ++i) list += "00,";
+  return list;
+}
+
+class EntryReaderTest : public testing::Test {
+ protected:
+  ~EntryReaderTest() override { RegCloseKey(key_); }
+
+  RegistryHive hive_;
+  HKEY key_ = hive_.OpenRoot();
+};
+
+struct ReaderCase {
+  const char* what;
+  std::vector<std::string> lines;
+  std::string output;
+  std::vector<Value> values;
+};
+
+const std::string kFileTooLarge = std::to_string(ERROR_FILE_TOO_LARGE);
+
+const ReaderCase kCases[] = {
+    {"empty section", {}, "", {}},
+    {"every syntax",
+     {"@=\"default\"", "\"S\"=\"x\"", "\"N\"=dword:2a", "\"B\"=hex:01,ff",
+      "\"Q\"=hex(b):01,00,00,00,00,00,00,00", "\"E\"=hex(2):25,00,41,00,00,00",
+      "\"M\"=hex(7):61,00,00,00,62,00,00,00,00,00"},
+     "",
+     {{"", REG_SZ, Text("default")},
+      {"S", REG_SZ, Text("x")},
+      {"N", REG_DWORD, {0x2a, 0, 0, 0}},
+      {"B", REG_BINARY, {1, 0xff}},
+      {"Q", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}},
+      {"E", REG_EXPAND_SZ, {'%', 'A', 0, 0}},
+      {"M", REG_MULTI_SZ, {'a', 0, 'b', 0, 0, 0}}}},
+    {"a list over three lines is one value",
+     {"\"B\"=hex:01,02,\\", "03,04,\\", "05", "\"N\"=dword:1"},
+     "",
+     {{"B", REG_BINARY, {1, 2, 3, 4, 5}}, {"N", REG_DWORD, {1, 0, 0, 0}}}},
+    {"a parse failure names the entry's last line",
+     {"\"B\"=hez:01,\\", "02,\\", "03"},
+     "Error 0, unable to parse entry: 03\n",
+     {}},
+    {"a backslash on the section's last line is dropped",
+     {"\"B\"=hex:01,02\\"},
+     "",
+     {{"B", REG_BINARY, {1, 2}}}},
+    {"joining stops at the section's end even when a backslash remains",
+     {"\"S\"=\"a\\\\"},
+     "",
+     {{"S", REG_SZ, Text("a")}}},
+    {"a lone backslash joins with the next line",
+     {"\\", "\"N\"=dword:2"},
+     "",
+     {{"N", REG_DWORD, {2, 0, 0, 0}}}},
+    {"a value deletion is not parsed; no write before it",
+     {"\"X\"=-"},
+     "Error 0, unable to parse entry: \"X\"=-\n",
+     {}},
+    {"a refused write's code reaches later parse failures until a write succeeds",
+     {"\"Big\"=hex:" + HugeList(), "\"X\"=-", "\"N\"=dword:1", "\"Y\"=-"},
+     "Error " + kFileTooLarge + ", unable to write value: Big\n" + "Error " + kFileTooLarge +
+         ", unable to parse entry: \"X\"=-\n" + "Error 0, unable to parse entry: \"Y\"=-\n",
+     {{"N", REG_DWORD, {1, 0, 0, 0}}}},
+    {"a refused default value prints (null)",
+     {"@=hex:" + HugeList()},
+     "Error " + kFileTooLarge + ", unable to write value: (null)\n",
+     {}},
+};
+
+TEST_F(EntryReaderTest, WritesValuesAndPrintsFailures) {
+  for (const ReaderCase& row : kCases) {
+    RegistryHive hive;
+    HKEY key = hive.OpenRoot();
+    EXPECT_EQ(Import(row.lines, key), row.output) << row.what;
+    EXPECT_EQ(Values(key), row.values) << row.what;
+    RegCloseKey(key);
+  }
+}
+
+TEST_F(EntryReaderTest, ClosedKeyFailsEveryWrite) {
+  HKEY closed = hive_.OpenRoot();
+  RegCloseKey(closed);
+  std::string expected = "Error " + std::to_string(ERROR_INVALID_HANDLE) +
+                         ", unable to write value: (null)\n" + "Error " +
+                         std::to_string(ERROR_INVALID_HANDLE) + ", unable to parse entry: bad\n";
+  EXPECT_EQ(Import({"@=\"x\"", "bad"}, closed), expected);
+}
+
+TEST_F(EntryReaderTest, LongValueOverThousandsOfLines) {
+  std::vector<std::string> lines = {"\"B\"=hex:\\"};
+  for (int i = 0; i < 20000; ++i) lines.push_back("01,02,\\");
+  lines.push_back("03");
+  EXPECT_EQ(Import(lines, key_), "");
+  std::vector<Value> values = Values(key_);
+  ASSERT_EQ(values.size(), 1u);
+  EXPECT_EQ(values[0].data.size(), 40001u);
+  EXPECT_EQ(values[0].data.back(), 3);
+}
+
+// Under GBK, 0x81 0x5C is one character whose trail byte is a backslash: no continuation.
+TEST_F(EntryReaderTest, TrailByteBackslashDoesNotContinue) {
+  ScopedLocale gbk(kGbkLocale);
+  if (!gbk.active()) GTEST_SKIP() << "no GBK locale";
+  EXPECT_EQ(Import({"\"S\"=\"\xd6\xd0\x81\x5c\"", "\"N\"=dword:1"}, key_), "");
+  EXPECT_EQ(Values(key_), (std::vector<Value>{{"S", REG_SZ, Text("\xd6\xd0\x81\x5c")},
+                                               {"N", REG_DWORD, {1, 0, 0, 0}}}));
+}
+
+}  // namespace
