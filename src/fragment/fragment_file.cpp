@@ -25,7 +25,7 @@ std::string AnsiPath(BSTR path, DWORD* error) {
   UniqueBstr round_trip(AnsiToBstr(ansi.c_str()));
   UINT length = SysStringLen(path);
   if (round_trip.length() != length ||
-      std::memcmp(round_trip.get(), path, length * sizeof(OLECHAR)) != 0) {
+      (length > 0 && std::memcmp(round_trip.get(), path, length * sizeof(OLECHAR)) != 0)) {
     *error = ERROR_NO_UNICODE_TRANSLATION;
     return std::string();
   }
