@@ -24,9 +24,12 @@ struct Marker {
   Rule rule;
 };
 constexpr Marker kMarkers[] = {
-    {"\"", REG_SZ, Rule::String},          {"dword:", REG_DWORD, Rule::Dword},
-    {"hex:", REG_BINARY, Rule::ByteList},  {"hex(2):", REG_EXPAND_SZ, Rule::NarrowedList},
-    {"hex(7):", REG_MULTI_SZ, Rule::NarrowedList}, {"hex(b):", REG_QWORD, Rule::ByteList},
+    {"\"", REG_SZ, Rule::String},
+    {"dword:", REG_DWORD, Rule::Dword},
+    {"hex:", REG_BINARY, Rule::ByteList},
+    {"hex(2):", REG_EXPAND_SZ, Rule::NarrowedList},
+    {"hex(7):", REG_MULTI_SZ, Rule::NarrowedList},
+    {"hex(b):", REG_QWORD, Rule::ByteList},
 };
 
 // Data bytes built for one value, before the name is read.
@@ -82,7 +85,9 @@ ValueData ReadDword(const char* number) {
 
 // The number of bytes a list's text stands for: every three characters ("xx,") make one byte,
 // blanks included, so a list with fewer items is padded with zero bytes.
-size_t ListByteCount(const char* list) { return (std::strlen(list) + 1) / 3; }
+size_t ListByteCount(const char* list) {
+  return (std::strlen(list) + 1) / 3;
+}
 
 // Reads up to count comma-separated items into bytes, keeping the low 8 bits of each; two
 // adjacent commas give a zero item, and items missing at the end leave bytes untouched.

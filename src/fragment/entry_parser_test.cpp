@@ -36,7 +36,9 @@ Parsed Parse(const std::string& entry) {
   return result;
 }
 
-Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end() + 1); }
+Bytes Text(const std::string& text) {
+  return Bytes(text.begin(), text.end() + 1);
+}
 
 constexpr const char* kDefault = nullptr;
 
@@ -71,9 +73,10 @@ const ParseCase kParsedCases[] = {
     // Byte lists: three characters of text per byte, garbage items give their leading digits.
     {R"("B"=hex:01,ff)", "B", REG_BINARY, {0x01, 0xff}},
     {R"("B"=hex:)", "B", REG_BINARY, {}},
-    {R"("B"=hex:01,02,03,  04,05,  06,07,  08)", "B", REG_BINARY,
-     {1, 2, 3, 4, 5, 6, 7, 8, 0, 0}},
-    {R"("B"=hex:zz,-1,1ff,,7fffffffff,-80000001)", "B", REG_BINARY,
+    {R"("B"=hex:01,02,03,  04,05,  06,07,  08)", "B", REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8, 0, 0}},
+    {R"("B"=hex:zz,-1,1ff,,7fffffffff,-80000001)",
+     "B",
+     REG_BINARY,
      {0, 0xff, 0xff, 0, 0xff, 0, 0, 0, 0, 0}},
     {R"("B"=hex:0x1f, 2)", "B", REG_BINARY, {0x1f, 0x02}},
     {R"("Q"=hex(b):01,00,00,00,00,00,00,00)", "Q", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}},
@@ -108,8 +111,14 @@ TEST(ParseEntryTest, ReadsNameTypeAndData) {
 
 TEST(ParseEntryTest, RejectsEntriesWithoutEqualsOrMarker) {
   const char* const rejected[] = {
-      "",           R"("abc")",          R"("X"=-)",          R"("X"=hex(0):00)",
-      R"("X"=hex(4):01,00,00,00)", R"("X"=DWORD:1)", R"("X"=HEX:01)", "just text",
+      "",
+      R"("abc")",
+      R"("X"=-)",
+      R"("X"=hex(0):00)",
+      R"("X"=hex(4):01,00,00,00)",
+      R"("X"=DWORD:1)",
+      R"("X"=HEX:01)",
+      "just text",
       R"("X"=hex(2):3d,d8,00,00)",  // a lone surrogate has no ANSI form
   };
   for (const char* entry : rejected) {
@@ -152,7 +161,10 @@ TEST(ParseEntryTest, CopiesWholeUtf8Characters) {
 // backslash; U+4E2D is 0xD6 0xD0; U+0E01 has no GBK form.
 const ParseCase kGbkCases[] = {
     {"\"E\"=hex(2):2d,4e,00,00", "E", REG_EXPAND_SZ, {0xd6, 0xd0, 0, 0}},
-    {"\"M\"=hex(7):2d,4e,00,00,41,00,00,00,00,00", "M", REG_MULTI_SZ, {0xd6, 0xd0, 0, 'A', 0, 0, 0}},
+    {"\"M\"=hex(7):2d,4e,00,00,41,00,00,00,00,00",
+     "M",
+     REG_MULTI_SZ,
+     {0xd6, 0xd0, 0, 'A', 0, 0, 0}},
     {"\"S\"=\"a\xd6\xd0", "S", REG_SZ, {'a', 0, 0}},
     {"\"S\"=\"\x81\x5c\"", "S", REG_SZ, Text("\x81\x5c")},
     {"\"\x81\x5c\"=dword:1", "\x81\x5c", REG_DWORD, {1, 0, 0, 0}},
@@ -171,7 +183,10 @@ TEST(ParseEntryTest, DoubleByteTextUnderGbk) {
     EXPECT_EQ(result.data, row.data);
   }
   // Markers are never found across a character's trail byte, and text GBK cannot hold is refused.
-  for (const char* entry : {"\"S\"=\x81\x64word:5", "\"S\"=\x81\x68" "ex:01", "\"E\"=hex(2):01,0e,00,00"}) {
+  for (const char* entry : {"\"S\"=\x81\x64word:5",
+                            "\"S\"=\x81\x68"
+                            "ex:01",
+                            "\"E\"=hex(2):01,0e,00,00"}) {
     EXPECT_FALSE(Parse(entry).parsed) << entry;
   }
 }

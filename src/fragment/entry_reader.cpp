@@ -12,7 +12,9 @@ namespace {
 
 using WideText = std::basic_string<OLECHAR>;
 
-const char* NextLine(const char* line) { return line + std::strlen(line) + 1; }
+const char* NextLine(const char* line) {
+  return line + std::strlen(line) + 1;
+}
 
 // Appends line to entry as wide text; a null conversion can only mean memory ran out.
 void AppendWide(const char* line, WideText* entry) {

@@ -59,7 +59,9 @@ void PrintTo(const Value& value, std::ostream* out) {
   for (BYTE byte : value.data) *out << ' ' << static_cast<int>(byte);
 }
 
-Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end() + 1); }
+Bytes Text(const std::string& text) {
+  return Bytes(text.begin(), text.end() + 1);
+}
 
 // A value too large for the registry to keep (Registry.pol holds at most 65,535 bytes).
 std::string HugeList() {
@@ -170,7 +172,7 @@ TEST_F(EntryReaderTest, TrailByteBackslashDoesNotContinue) {
   if (!gbk.active()) GTEST_SKIP() << "no GBK locale";
   EXPECT_EQ(Import({"\"S\"=\"\xd6\xd0\x81\x5c\"", "\"N\"=dword:1"}, key_), "");
   EXPECT_EQ(Values(key_), (std::vector<Value>{{"S", REG_SZ, Text("\xd6\xd0\x81\x5c")},
-                                               {"N", REG_DWORD, {1, 0, 0, 0}}}));
+                                              {"N", REG_DWORD, {1, 0, 0, 0}}}));
 }
 
 }  // namespace

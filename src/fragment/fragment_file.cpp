@@ -13,8 +13,8 @@
 #include "entry_reader.h"
 #include "profile_list.h"
 
-const char* const RootKeyNames[5] = {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER",
-                                     "HKEY_CLASSES_ROOT", "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
+const char* const RootKeyNames[5] = {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_CLASSES_ROOT",
+                                     "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
 
 namespace {
 
@@ -66,8 +66,8 @@ using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 void WriteSection(HKEY key, const char* section, const char* subkey, const std::string& path,
                   ProfileList* lines) {
   HKEY created = nullptr;
-  LSTATUS status = RegCreateKeyExA(key, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                   KEY_ALL_ACCESS, nullptr, &created, nullptr);
+  LSTATUS status = RegCreateKeyExA(key, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                   nullptr, &created, nullptr);
   if (status != ERROR_SUCCESS) {
     std::printf("Error %d, unable to create key: %s\n", static_cast<int>(status), subkey);
     return;
@@ -118,7 +118,8 @@ HRESULT FragmentFile::ImportSections(HKEY key, UINT root_index) const {
     });
     for (; *section != '\0'; section = ProfileList::Next(section)) {
       SectionAction action = ReadSectionName(section, root);
-      if (action.kind == SectionKind::Write) WriteSection(key, section, action.subkey, path_, &lines);
+      if (action.kind == SectionKind::Write)
+        WriteSection(key, section, action.subkey, path_, &lines);
       if (action.kind == SectionKind::Delete) DeleteSection(key, root, action.subkey);
     }
   } catch (const std::bad_alloc&) {

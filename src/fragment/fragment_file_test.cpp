@@ -45,7 +45,8 @@ class ScratchFolder {
 
 // UTF-16LE with a byte order mark, as the registry editor exports.
 std::string Utf16Le(const std::string& utf8) {
-  int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  int units =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::u16string text(static_cast<size_t>(units), u'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), units);
   std::string bytes = "\xff\xfe";
@@ -91,7 +92,8 @@ void ListContents(HKEY key, const std::string& path, std::vector<std::string>* c
     if (RegEnumValueA(key, index, name, &name_length, nullptr, &type, data.data(), &size) != 0) {
       break;
     }
-    contents->push_back(path + "|" + name + "|" + std::to_string(type) + "|" + Hex(data.data(), size));
+    contents->push_back(path + "|" + name + "|" + std::to_string(type) + "|" +
+                        Hex(data.data(), size));
   }
   for (DWORD index = 0;; ++index) {
     char name[256];
@@ -138,40 +140,71 @@ struct SectionCase {
 
 const SectionCase kSectionCases[] = {
     {"a section of the selected root writes below the policy's root",
-     "[HKEY_LOCAL_MACHINE\\Software\\Example]\n\"N\"=dword:1\n", 0, "",
+     "[HKEY_LOCAL_MACHINE\\Software\\Example]\n\"N\"=dword:1\n",
+     0,
+     "",
      {"Software", "Software\\Example", "Software\\Example|N|4|01000000", "Software\\Old",
       "Software\\Old\\Leaf"}},
     {"the other root's sections are passed over",
-     "[HKEY_LOCAL_MACHINE\\Software\\Example]\n\"N\"=dword:1\n", 1, "",
+     "[HKEY_LOCAL_MACHINE\\Software\\Example]\n\"N\"=dword:1\n",
+     1,
+     "",
      {"Software", "Software\\Old", "Software\\Old\\Leaf"}},
-    {"the root name is matched with case", "[hkey_local_machine\\Software\\Example]\n\"N\"=dword:1\n",
-     0, "", {"Software", "Software\\Old", "Software\\Old\\Leaf"}},
-    {"a section with no lines creates its key", "[HKEY_CURRENT_USER\\Software\\Empty]\n", 1, "",
+    {"the root name is matched with case",
+     "[hkey_local_machine\\Software\\Example]\n\"N\"=dword:1\n",
+     0,
+     "",
+     {"Software", "Software\\Old", "Software\\Old\\Leaf"}},
+    {"a section with no lines creates its key",
+     "[HKEY_CURRENT_USER\\Software\\Empty]\n",
+     1,
+     "",
      {"Software", "Software\\Empty", "Software\\Old", "Software\\Old\\Leaf"}},
-    {"the separator is not tested", "[HKEY_LOCAL_MACHINE/Software]\n\"N\"=dword:2\n", 0, "",
+    {"the separator is not tested",
+     "[HKEY_LOCAL_MACHINE/Software]\n\"N\"=dword:2\n",
+     0,
+     "",
      {"Software", "Software|N|4|02000000", "Software\\Old", "Software\\Old\\Leaf"}},
-    {"a root-named section writes at the root", "[HKEY_LOCAL_MACHINE]\n\"N\"=dword:3\n", 0, "",
+    {"a root-named section writes at the root",
+     "[HKEY_LOCAL_MACHINE]\n\"N\"=dword:3\n",
+     0,
+     "",
      {"|N|4|03000000", "Software", "Software\\Old", "Software\\Old\\Leaf"}},
     {"a root name with a separator alone writes at the root",
-     "[HKEY_LOCAL_MACHINE\\]\n\"N\"=dword:4\n", 0, "",
+     "[HKEY_LOCAL_MACHINE\\]\n\"N\"=dword:4\n",
+     0,
+     "",
      {"|N|4|04000000", "Software", "Software\\Old", "Software\\Old\\Leaf"}},
-    {"a deletion removes a key", "[-HKEY_LOCAL_MACHINE\\Software\\Old\\Leaf]\n", 0, "",
+    {"a deletion removes a key",
+     "[-HKEY_LOCAL_MACHINE\\Software\\Old\\Leaf]\n",
+     0,
+     "",
      {"Software", "Software\\Old"}},
-    {"a missing key cannot be deleted", "[-HKEY_LOCAL_MACHINE\\Software\\Missing]\n", 0,
+    {"a missing key cannot be deleted",
+     "[-HKEY_LOCAL_MACHINE\\Software\\Missing]\n",
+     0,
      "Error 2, unable to delete key: Software\\Missing\n",
      {"Software", "Software\\Old", "Software\\Old\\Leaf"}},
-    {"a key with subkeys cannot be deleted", "[-HKEY_LOCAL_MACHINE\\Software\\Old]\n", 0,
+    {"a key with subkeys cannot be deleted",
+     "[-HKEY_LOCAL_MACHINE\\Software\\Old]\n",
+     0,
      "Error 5, unable to delete key: Software\\Old\n",
      {"Software", "Software\\Old", "Software\\Old\\Leaf"}},
-    {"the root key is never deleted", "[-HKEY_LOCAL_MACHINE]\n[-HKEY_LOCAL_MACHINE\\]\n", 0,
+    {"the root key is never deleted",
+     "[-HKEY_LOCAL_MACHINE]\n[-HKEY_LOCAL_MACHINE\\]\n",
+     0,
      "Error 5, unable to delete key: HKEY_LOCAL_MACHINE\n"
      "Error 5, unable to delete key: HKEY_LOCAL_MACHINE\n",
      {"Software", "Software\\Old", "Software\\Old\\Leaf"}},
     {"a key the registry refuses is reported and the walk goes on",
-     "[HKEY_LOCAL_MACHINE\\A\\\\B]\n\"N\"=dword:1\n[HKEY_LOCAL_MACHINE\\C]\n", 0,
+     "[HKEY_LOCAL_MACHINE\\A\\\\B]\n\"N\"=dword:1\n[HKEY_LOCAL_MACHINE\\C]\n",
+     0,
      "Error 87, unable to create key: A\\\\B\n",
      {"C", "Software", "Software\\Old", "Software\\Old\\Leaf"}},
-    {"other roots are imported by their index", "[HKEY_USERS\\S-1]\n\"N\"=dword:5\n", 3, "",
+    {"other roots are imported by their index",
+     "[HKEY_USERS\\S-1]\n\"N\"=dword:5\n",
+     3,
+     "",
      {"S-1", "S-1|N|4|05000000", "Software", "Software\\Old", "Software\\Old\\Leaf"}},
 };
 
@@ -309,7 +342,8 @@ std::string ExpectedMachinePol() {
   const std::u16string key = u"Software\\Regweave";
   std::string blob;
   for (int i = 0; i < 26; ++i) blob += static_cast<char>(i);
-  return kPolHeader + Record(key, u"", REG_SZ, Utf16Bytes(std::u16string(u"Default text") + u'\0')) +
+  return kPolHeader +
+         Record(key, u"", REG_SZ, Utf16Bytes(std::u16string(u"Default text") + u'\0')) +
          Record(key, u"Path", REG_SZ, Utf16Bytes(std::u16string(u"C:\\\\Temp") + u'\0')) +
          Record(key, u"Count", REG_DWORD, Le32(42)) +
          Record(key, u"Quota", REG_QWORD, Le32(4096) + Le32(0)) +
@@ -317,8 +351,9 @@ std::string ExpectedMachinePol() {
          // The list's own terminator, then the one the editor's length rule counts.
          Record(key, u"Expand", REG_EXPAND_SZ,
                 Utf16Bytes(std::u16string(u"%SystemRoot%\\x") + u'\0' + u'\0')) +
-         Record(key, u"Multi", REG_MULTI_SZ,
-                Utf16Bytes(std::u16string(u"a") + u'\0' + u"\u4e2d\u00e9" + u'\0' + u'\0' + u'\0')) +
+         Record(
+             key, u"Multi", REG_MULTI_SZ,
+             Utf16Bytes(std::u16string(u"a") + u'\0' + u"\u4e2d\u00e9" + u'\0' + u'\0' + u'\0')) +
          Record(u"Software\\Regweave\\Empty", u"", REG_NONE, "");
 }
 
@@ -352,9 +387,9 @@ TEST(FragmentFileTest, RegeditExportGivesExactRegistryPol) {
 
   // The codec reads the bytes back to the same settings.
   std::unique_ptr<RegistryHive> loaded;
-  ASSERT_EQ(RegistryHive::Load(reinterpret_cast<const BYTE*>(machine.data()), machine.size(),
-                               &loaded),
-            S_OK);
+  ASSERT_EQ(
+      RegistryHive::Load(reinterpret_cast<const BYTE*>(machine.data()), machine.size(), &loaded),
+      S_OK);
   EXPECT_EQ(Saved(*loaded), machine);
   HKEY root = loaded->OpenRoot();
   std::vector<std::string> expected = {
@@ -378,8 +413,8 @@ TEST(FragmentFileTest, SambaReadsTheSavedPolicy) {
   if (access("/usr/bin/python3", X_OK) != 0) GTEST_SKIP() << "no /usr/bin/python3";
   ScratchFolder folder;
   std::string pol = folder.path() + "/Registry.pol";
-  std::ofstream(pol, std::ios::binary) << ImportExport(folder.Write(Utf16Le(kRegeditExport)), 0,
-                                                       "Software\\Old");
+  std::ofstream(pol, std::ios::binary)
+      << ImportExport(folder.Write(Utf16Le(kRegeditExport)), 0, "Software\\Old");
   const char* script =
       "import sys\n"
       "try:\n"
@@ -392,8 +427,8 @@ TEST(FragmentFileTest, SambaReadsTheSavedPolicy) {
       "for e in pol.entries:\n"
       "    d = e.data.hex() if isinstance(e.data, bytes) else e.data\n"
       "    print('%s|%s|%d|%d|%s' % (e.keyname, e.valuename, e.type, e.size, d))\n";
-  std::string command = "PYTHONIOENCODING=utf-8 /usr/bin/python3 -c \"" + std::string(script) +
-                        "\" '" + pol + "'";
+  std::string command =
+      "PYTHONIOENCODING=utf-8 /usr/bin/python3 -c \"" + std::string(script) + "\" '" + pol + "'";
   FILE* pipe = popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   std::string decoded;
@@ -448,11 +483,12 @@ TEST(FragmentFileTest, BadInputNeverStopsTheImport) {
       {"a 10 MB line",
        "[HKEY_LOCAL_MACHINE\\Big]\n\"B\"=hex:" + Repeated("ff,", 10 * 1024 * 1024 / 3) + "\n",
        "Error 223, unable to write value: B\n", 1},
-      {"a 10 MB string", "[HKEY_LOCAL_MACHINE\\Big]\n\"S\"=\"" + std::string(10 << 20, 'x') + "\"\n",
+      {"a 10 MB string",
+       "[HKEY_LOCAL_MACHINE\\Big]\n\"S\"=\"" + std::string(10 << 20, 'x') + "\"\n",
        "Error 223, unable to write value: S\n", 1},
       {"unterminated quotes and headers",
-       "[HKEY_LOCAL_MACHINE\\Open\n\"S\"=\"abc\n\"T\n\"U=dword:1\n", "Error 0, unable to parse entry: \"T\n",
-       3},
+       "[HKEY_LOCAL_MACHINE\\Open\n\"S\"=\"abc\n\"T\n\"U=dword:1\n",
+       "Error 0, unable to parse entry: \"T\n", 3},
       {"thousands of sections", sections, "", 1 + 2 * 5000},
       {"a section larger than a first read",
        "[HKEY_LOCAL_MACHINE\\Wide]\n" + Repeated("\"Value with a long name\"=dword:1\n", 1) +

@@ -27,4 +27,6 @@ const char* ProfileList::Fill(const Read& read) {
   }
 }
 
-const char* ProfileList::Next(const char* text) { return text + std::strlen(text) + 1; }
+const char* ProfileList::Next(const char* text) {
+  return text + std::strlen(text) + 1;
+}

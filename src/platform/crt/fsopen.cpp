@@ -19,9 +19,12 @@ FILE* Fail(int error, DWORD win32_error) {
 
 int LockFor(int shflag) {
   switch (shflag) {
-    case _SH_DENYRW: return LOCK_EX;
-    case _SH_DENYWR: return LOCK_SH;
-    default: return 0;
+    case _SH_DENYRW:
+      return LOCK_EX;
+    case _SH_DENYWR:
+      return LOCK_SH;
+    default:
+      return 0;
   }
 }
 
