@@ -37,9 +37,11 @@ void Narrow(const char16_t* units, size_t count, TextBuffer* out) {
 AnsiConverter::AnsiConverter(UINT code_page, TextBuffer* out)
     : code_page_(code_page), out_(out), units_(new char16_t[kSliceUnits + 1]) {}
 
+// A high surrogate can only be the first half of a pair, so one ending the slice is kept whole.
 bool AnsiConverter::Convert(size_t count, bool at_end) {
-  count = RepairSurrogates(count, at_end);
-  const char16_t* units = units_.get();
+  kept_ = !at_end && count > 0 && IsHighSurrogate(units_[count - 1]) ? 1 : 0;
+  count -= kept_;
+  char16_t* units = units_.get();
   for (size_t start = 0; start < count;) {
     size_t end = start + std::min(kGroupUnits, count - start);
     if (IsAscii(units + start, end - start)) {
@@ -50,6 +52,7 @@ bool AnsiConverter::Convert(size_t count, bool at_end) {
       while (end < count && !IsAscii(units + end, std::min(kGroupUnits, count - end))) {
         end += std::min(kGroupUnits, count - end);
       }
+      RepairSurrogates(units + start, end - start);
       if (!ConvertRun(units + start, end - start)) return false;
     }
     start = end;
@@ -58,24 +61,14 @@ bool AnsiConverter::Convert(size_t count, bool at_end) {
   return true;
 }
 
-size_t AnsiConverter::RepairSurrogates(size_t count, bool at_end) {
-  kept_ = 0;
+void AnsiConverter::RepairSurrogates(char16_t* units, size_t count) {
   for (size_t i = 0; i < count; ++i) {
-    char16_t unit = units_[i];
-    if (unit < 0xD800 || unit > 0xDFFF) continue;
-    if (IsHighSurrogate(unit)) {
-      if (i + 1 < count && IsLowSurrogate(units_[i + 1])) {
-        ++i;
-        continue;
-      }
-      if (i + 1 == count && !at_end) {
-        kept_ = 1;
-        return count - 1;
-      }
+    if (IsHighSurrogate(units[i]) && i + 1 < count && IsLowSurrogate(units[i + 1])) {
+      ++i;
+    } else if (units[i] >= 0xD800 && units[i] <= 0xDFFF) {
+      units[i] = kReplacement;
     }
-    units_[i] = kReplacement;
   }
-  return count;
 }
 
 // Four bytes per UTF-16 unit is enough for every ANSI code page (UTF-8 needs three, GB18030

@@ -28,7 +28,7 @@ class AnsiConverter {
   DWORD error() const { return error_; }
 
  private:
-  size_t RepairSurrogates(size_t count, bool at_end);
+  static void RepairSurrogates(char16_t* units, size_t count);
   bool ConvertRun(const char16_t* units, size_t count);
 
   UINT code_page_;

@@ -38,6 +38,16 @@ const char* CodePageText::Find(const char* begin, const char* end, char c) const
   return p;
 }
 
+const char* CodePageText::FindUnescaped(const char* begin, const char* end, char c) const {
+  const char* p = begin;
+  while (p < end && *p != c) {
+    size_t length =
+        *p == '\\' ? 1 + (end - p > 1 ? CharLength(p + 1, end) : 0) : CharLength(p, end);
+    p += length;
+  }
+  return p;
+}
+
 // FNV-1a over the folded bytes; trail bytes of double-byte characters are hashed as they are.
 uint64_t CodePageText::HashIgnoringCase(std::string_view text) const {
   uint64_t hash = 0xcbf29ce484222325u;

@@ -21,6 +21,8 @@ class CodePageText {
 
   // The first single-byte character c in [begin, end), or end.
   const char* Find(const char* begin, const char* end, char c) const;
+  // The first c in [begin, end) not escaped by a backslash before it, or end.
+  const char* FindUnescaped(const char* begin, const char* end, char c) const;
 
   // A hash and an equality that ignore the case of ASCII letters.
   uint64_t HashIgnoringCase(std::string_view text) const;

@@ -4,12 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "code_page_text.h"
+#include "paged_array.h"
 #include "text_buffer.h"
 
 class ParsedProfile {
@@ -34,6 +33,7 @@ class ParsedProfile {
 
  private:
   struct Section {
+    uint64_t name_hash;
     size_t name_offset;  // in names_ (an empty name is not stored there)
     size_t name_length;
     size_t first_piece = 0;
@@ -45,13 +45,16 @@ class ParsedProfile {
   };
 
   std::string_view NameOf(const Section& section) const;
-  const Section* Find(std::string_view name) const;
+  const Section* Find(std::string_view name, uint64_t hash) const;
+  void Index(uint32_t section);
+  void GrowIndex();
 
   CodePageText code_page_;
   TextBuffer lines_;
   TextBuffer names_;
-  std::vector<Section> sections_;
-  std::vector<Piece> pieces_;             // grouped by section once sealed
-  std::vector<uint32_t> piece_sections_;  // while building: the section of each piece
-  std::unordered_multimap<uint64_t, uint32_t> by_name_;  // name hash -> section
+  PagedArray<Section> sections_;
+  PagedArray<Piece> pieces_;             // grouped by section once sealed
+  PagedArray<uint32_t> piece_sections_;  // while building: the section of each piece
+  // Section numbers by name hash, open addressing, at most half full; kFreeSlot marks a gap.
+  PagedArray<uint32_t> slots_;
 };

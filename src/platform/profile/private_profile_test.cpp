@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "system/test_locale.h"
+
 namespace {
 
 using namespace std::string_literals;
@@ -176,6 +178,24 @@ void SetModified(const std::string& path, time_t seconds) {
 std::string LinesOf(const std::string& path, const char* section) {
   Call call = Section(path, section, 64);
   return call.buffer.substr(0, call.returned);
+}
+
+// In GBK a trail byte can be ']' or an ASCII letter: neither may end a name or fold its case. The
+// same UTF-16 file read first for UTF-8 and then for GBK must be converted again for GBK.
+TEST_F(PrivateProfileTest, ReadsForADoubleByteCodePage) {
+  std::string path =
+      Write("gbk.ini",
+            "\xFF\xFE[\0\x5A\x4E]\0\r\0\n\0k\0=\0\x2D\x4E\r\0\n\0"  // [U+4E5A] k=U+4E2D
+            "[\0\x04\x4E]\0\n\0a\0=\0\x31\0\n\0"                    // [U+4E04] a=1
+            "[\0\x64\x4E]\0\n\0b\0=\0\x32\0\n\0"s);                 // [U+4E64] b=2
+  EXPECT_EQ(Names(path, 16).buffer.substr(0, 13), "\xE4\xB9\x9A\0\xE4\xB8\x84\0\xE4\xB9\xA4\0\0"s);
+
+  ScopedLocale gbk(kGbkLocale);
+  ASSERT_TRUE(gbk.active());
+  EXPECT_EQ(Names(path, 16).buffer.substr(0, 10), "\x81\x5D\0\x81\x41\0\x81\x61\0\0"s);
+  EXPECT_EQ(LinesOf(path, "\x81\x5D"), "k=\xD6\xD0\0"s);
+  EXPECT_EQ(LinesOf(path, "\x81\x41"), "a=1\0"s);
+  EXPECT_EQ(LinesOf(path, "\x81\x61"), "b=2\0"s);
 }
 
 // Each rewrite keeps what a careless cache might key on alone: the path, and the size or the

@@ -20,9 +20,13 @@ char16_t MakeUnit(char first, char second, bool little_endian) {
   return static_cast<char16_t>(little_endian ? a | b << 8 : a << 8 | b);
 }
 
+// Two loops rather than one with a test inside, so that each is vectorised.
 void ReadUnits(const char* bytes, size_t count, bool little_endian, char16_t* units) {
-  for (size_t i = 0; i < count; ++i)
-    units[i] = MakeUnit(bytes[2 * i], bytes[2 * i + 1], little_endian);
+  if (little_endian) {
+    for (size_t i = 0; i < count; ++i) units[i] = MakeUnit(bytes[2 * i], bytes[2 * i + 1], true);
+  } else {
+    for (size_t i = 0; i < count; ++i) units[i] = MakeUnit(bytes[2 * i], bytes[2 * i + 1], false);
+  }
 }
 
 // The length of the longest prefix of bytes that does not end inside a UTF-8 sequence.

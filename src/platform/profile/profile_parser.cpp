@@ -55,8 +55,16 @@ class InPlaceParser {
       profile_->AddLines(section_, section_start_, Written() - section_start_);
   }
 
+  // The '=' between key and value is the first one; in a line that starts with a quoted name, as
+  // REG fragment entries do, the first one after the name, so an '=' inside the name keeps its
+  // blanks. A quote left open leaves the line as it is.
+  const char* FindSeparator(const char* begin, const char* end) const {
+    if (*begin == '"') begin = code_page_.FindUnescaped(begin + 1, end, '"');
+    return code_page_.Find(begin, end, '=');
+  }
+
   void WriteEntry(const char* begin, const char* end) {
-    const char* equals = code_page_.Find(begin, end, '=');
+    const char* equals = FindSeparator(begin, end);
     if (equals == end) {
       Put(begin, end);
     } else {
