@@ -13,7 +13,9 @@ bool IsSwitch(const char* argument, const char* name) {
 
 }  // namespace
 
-bool IsUsageRequest(int argc, char* argv[]) { return argc == 2 && IsSwitch(argv[1], "/?"); }
+bool IsUsageRequest(int argc, char* argv[]) {
+  return argc == 2 && IsSwitch(argv[1], "/?");
+}
 
 bool IsSourceAbsolute(int argc, char* argv[]) {
   return argc > kFirstSwitch && IsSwitch(argv[kFirstSwitch], "/abs");

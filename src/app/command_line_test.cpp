@@ -54,7 +54,8 @@ struct ScopeRow {
 
 void CheckScopes(std::vector<ScopeRow> rows, const char* locale) {
   for (ScopeRow& row : rows) {
-    EXPECT_STREQ(Describe(ScopeOf(row.arguments)), Describe(row.scope)) << row.name << " in " << locale;
+    EXPECT_STREQ(Describe(ScopeOf(row.arguments)), Describe(row.scope))
+        << row.name << " in " << locale;
   }
 }
 
@@ -74,14 +75,20 @@ std::vector<ScopeRow> ScopeRows() {
   };
 }
 
-TEST(CommandLineTest, ScopeSwitches) { CheckScopes(ScopeRows(), "C"); }
+TEST(CommandLineTest, ScopeSwitches) {
+  CheckScopes(ScopeRows(), "C");
+}
 
 TEST(CommandLineTest, ScopeSwitchesUnderGbk) {
   ScopedLocale locale(kGbkLocale);
   ASSERT_TRUE(locale.active());
   CheckScopes(ScopeRows(), kGbkLocale);
   // A double-byte character whose trail byte is a letter is not that letter.
-  CheckScopes({{"trail byte U", {"t", "s", "/\x81U" "ser"}, Expected::kMissing},
+  CheckScopes({{"trail byte U",
+                {"t", "s",
+                 "/\x81U"
+                 "ser"},
+                Expected::kMissing},
                {"trail byte after a full switch", {"t", "s", "/use\x81r"}, Expected::kMissing}},
               kGbkLocale);
 }

@@ -30,8 +30,8 @@ Report ReportOf(const std::function<void()>& raise) {
 
 std::string TrimmedSystemText(HRESULT hr) {
   char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, DWORD(hr),
-                 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, DWORD(hr), 0,
+                 reinterpret_cast<LPSTR>(&text), 0, nullptr);
   std::string result(text);
   LocalFree(text);
   return result.substr(0, result.size() - 2);
@@ -90,7 +90,11 @@ TEST(FailureReportTest, OtherFailuresReportTheLastError) {
        "Unspecified error occured. hr=0x80072345\n", 1},
       {"already an HRESULT", raise_with_last_error(0x80004005),
        "Unspecified error occured. hr=0x80004005\n", 1},
-      {"not even an exception class", [] { SetLastError(2); throw 42; },
+      {"not even an exception class",
+       [] {
+         SetLastError(2);
+         throw 42;
+       },
        "Unspecified error occured. hr=0x80070002\n", 1},
   };
   for (const Row& row : rows) Check(row);

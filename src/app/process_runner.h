@@ -11,9 +11,9 @@ struct ProcessResult {
 
 struct ProcessRequest {
   std::string program;
-  std::vector<std::string> arguments;  // argv[0] first
+  std::vector<std::string> arguments;    // argv[0] first
   std::vector<std::string> environment;  // NAME=value; nothing else is passed on
-  std::string directory;  // the child's current directory; empty for the parent's
+  std::string directory;                 // the child's current directory; empty for the parent's
 };
 
 ProcessResult RunProcess(const ProcessRequest& request);

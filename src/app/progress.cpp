@@ -8,7 +8,9 @@
 namespace {
 
 // Through the ANSI code page, so names in any script print as the console shows them.
-std::string Printable(BSTR text) { return text == nullptr ? "(null)" : BstrToAnsi(text); }
+std::string Printable(BSTR text) {
+  return text == nullptr ? "(null)" : BstrToAnsi(text);
+}
 
 }  // namespace
 

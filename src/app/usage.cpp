@@ -16,4 +16,6 @@ void PrintUsage() {
   std::printf("  /?        Displays usage.\n\n");
 }
 
-void PrintSyntaxError() { std::printf("The syntax of the command is incorrect.\n"); }
+void PrintSyntaxError() {
+  std::printf("The syntax of the command is incorrect.\n");
+}

@@ -9,7 +9,9 @@
 namespace {
 
 // Offsets of a search's result, -1 for none.
-long Offset(const char* text, const char* found) { return found == nullptr ? -1 : found - text; }
+long Offset(const char* text, const char* found) {
+  return found == nullptr ? -1 : found - text;
+}
 
 struct SearchRow {
   const char* locale;
@@ -25,7 +27,10 @@ TEST(AnsiTextTest, TrailBytesNeverMatchASeparator) {
       {"C", "abc", '\\', -1, -1},
       {kGbkLocale, "\x81\x5C", '\\', -1, -1},
       {kGbkLocale, "\x81\x5C\\x", '\\', 2, 2},
-      {kGbkLocale, "x\\\x95\x5C" "a\\", '\\', 1, 5},
+      {kGbkLocale,
+       "x\\\x95\x5C"
+       "a\\",
+       '\\', 1, 5},
       {kGbkLocale, "\xD6\xD0]", ']', 2, 2},
       {kGbkLocale, "\x81", '\\', -1, -1},
   };
@@ -76,9 +81,15 @@ TEST(AnsiTextTest, CharacterLengths) {
     const char* text;
     size_t length;
   } rows[] = {
-      {"C", "a", 1},         {"C", "\xC3\xA9", 2},    {"C", "\xE4\xB8\xAD", 3},
-      {"C", "\xF0\x9F\x98\x80", 4}, {"C", "\xC3", 1}, {"C", "\x80", 1},
-      {kGbkLocale, "\xD6\xD0", 2}, {kGbkLocale, "\x81", 1}, {kGbkLocale, "\x80", 1},
+      {"C", "a", 1},
+      {"C", "\xC3\xA9", 2},
+      {"C", "\xE4\xB8\xAD", 3},
+      {"C", "\xF0\x9F\x98\x80", 4},
+      {"C", "\xC3", 1},
+      {"C", "\x80", 1},
+      {kGbkLocale, "\xD6\xD0", 2},
+      {kGbkLocale, "\x81", 1},
+      {kGbkLocale, "\x80", 1},
   };
   for (const Row& row : rows) {
     ScopedLocale locale(row.locale);

@@ -10,7 +10,9 @@
 
 namespace {
 
-std::u16string Text(BSTR text) { return std::u16string(text, SysStringLen(text)); }
+std::u16string Text(BSTR text) {
+  return std::u16string(text, SysStringLen(text));
+}
 
 TEST(AnsiToBstrTest, ConvertsThroughTheAnsiCodePage) {
   struct Row {
@@ -18,10 +20,8 @@ TEST(AnsiToBstrTest, ConvertsThroughTheAnsiCodePage) {
     const char* text;
     std::u16string expected;
   } rows[] = {
-      {"C", "plain", u"plain"},
-      {"C", "", u""},
-      {"C", "caf\xC3\xA9", u"caf\u00E9"},
-      {kGbkLocale, "\xD6\xD0\x81\x5C", u"\u4E2D\u4E57"},
+      {"C", "plain", u"plain"},           {"C", "", u""},
+      {"C", "caf\xC3\xA9", u"caf\u00E9"}, {kGbkLocale, "\xD6\xD0\x81\x5C", u"\u4E2D\u4E57"},
       {kGbkLocale, "a\\b", u"a\\b"},
   };
   for (const Row& row : rows) {

@@ -13,11 +13,14 @@ struct Apartment {
 thread_local Apartment apartment;
 
 constexpr DWORD kModelFlags = COINIT_APARTMENTTHREADED;
-constexpr DWORD kKnownFlags = COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE | COINIT_SPEED_OVER_MEMORY;
+constexpr DWORD kKnownFlags =
+    COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE | COINIT_SPEED_OVER_MEMORY;
 
 }  // namespace
 
-bool IsComInitializedOnThisThread() { return apartment.count > 0; }
+bool IsComInitializedOnThisThread() {
+  return apartment.count > 0;
+}
 
 HRESULT WINAPI CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit) {
   if (pvReserved != nullptr || (dwCoInit & ~kKnownFlags) != 0) return E_INVALIDARG;

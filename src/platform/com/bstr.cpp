@@ -9,7 +9,8 @@ namespace {
 
 constexpr size_t kPrefix = sizeof(DWORD);
 
-// A BSTR of byte_length bytes, zero-filled, terminator included; null when too long or out of memory.
+// A BSTR of byte_length bytes, zero-filled, terminator included; null when too long or out of
+// memory.
 BSTR AllocateBytes(size_t byte_length) {
   if (byte_length > UINT_MAX - kPrefix - sizeof(OLECHAR)) return nullptr;
   auto block = static_cast<char*>(std::calloc(1, kPrefix + byte_length + sizeof(OLECHAR)));
@@ -19,7 +20,9 @@ BSTR AllocateBytes(size_t byte_length) {
   return reinterpret_cast<BSTR>(block + kPrefix);
 }
 
-char* BlockOf(BSTR text) { return reinterpret_cast<char*>(text) - kPrefix; }
+char* BlockOf(BSTR text) {
+  return reinterpret_cast<char*>(text) - kPrefix;
+}
 
 }  // namespace
 
@@ -50,7 +53,9 @@ UINT WINAPI SysStringByteLen(BSTR bstr) {
   return length;
 }
 
-UINT WINAPI SysStringLen(BSTR pbstr) { return SysStringByteLen(pbstr) / sizeof(OLECHAR); }
+UINT WINAPI SysStringLen(BSTR pbstr) {
+  return SysStringByteLen(pbstr) / sizeof(OLECHAR);
+}
 
 void WINAPI SysFreeString(BSTR bstrString) {
   if (bstrString != nullptr) std::free(BlockOf(bstrString));

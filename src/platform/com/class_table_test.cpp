@@ -11,7 +11,9 @@ const CLSID kOtherClass = {0x1234, 0x5678, 0x9ABC, {1, 2, 3, 4, 5, 6, 7, 9}};
 
 CountedObject created;
 
-HRESULT CreateTestObject(REFIID riid, void** object) { return created.QueryInterface(riid, object); }
+HRESULT CreateTestObject(REFIID riid, void** object) {
+  return created.QueryInterface(riid, object);
+}
 
 HRESULT CreateNothing(REFIID, void** object) {
   *object = reinterpret_cast<void*>(0x1);  // a creator that fails must not leak a pointer out

@@ -54,7 +54,9 @@ _com_error& _com_error::operator=(const _com_error& that) {
   return *this;
 }
 
-WORD _com_error::WCode() const { return HRESULTToWCode(m_hresult); }
+WORD _com_error::WCode() const {
+  return HRESULTToWCode(m_hresult);
+}
 
 IErrorInfo* _com_error::ErrorInfo() const {
   AddRefIfAny(m_perrinfo);
@@ -94,4 +96,6 @@ WORD _com_error::HRESULTToWCode(HRESULT hr) {
              : 0;
 }
 
-void _com_issue_error(HRESULT hr) { throw _com_error(hr); }
+void _com_issue_error(HRESULT hr) {
+  throw _com_error(hr);
+}

@@ -10,8 +10,8 @@ namespace {
 
 std::string SystemText(HRESULT hr) {
   char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, DWORD(hr),
-                 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, DWORD(hr), 0,
+                 reinterpret_cast<LPSTR>(&text), 0, nullptr);
   std::string result = text != nullptr ? text : "";
   LocalFree(text);
   return result;

@@ -124,7 +124,9 @@ bool ResolveCodePage(UINT code_page, CodePageCodec* codec) {
   return true;
 }
 
-UINT WINAPI GetACP(void) { return CurrentLocaleCodePage().codec.number; }
+UINT WINAPI GetACP(void) {
+  return CurrentLocaleCodePage().codec.number;
+}
 
 BOOL WINAPI IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar) {
   CodePageCodec codec;
@@ -150,4 +152,6 @@ BOOL WINAPI IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar) {
   }
 }
 
-BOOL WINAPI IsDBCSLeadByte(BYTE TestChar) { return IsDBCSLeadByteEx(CP_ACP, TestChar); }
+BOOL WINAPI IsDBCSLeadByte(BYTE TestChar) {
+  return IsDBCSLeadByteEx(CP_ACP, TestChar);
+}

@@ -25,10 +25,10 @@ TEST(CodePageTest, LeadBytesOfDoubleByteCodePages) {
     BYTE byte;
     BOOL lead;
   } rows[] = {
-      {932, 0x80, FALSE},   {932, 0x81, TRUE},  {932, 0x9F, TRUE},  {932, 0xA0, FALSE},
-      {932, 0xDF, FALSE},   {932, 0xE0, TRUE},  {932, 0xFC, TRUE},  {932, 0xFD, FALSE},
-      {936, 0x5C, FALSE},   {936, 0x80, FALSE}, {936, 0x81, TRUE},  {936, 0xFE, TRUE},
-      {936, 0xFF, FALSE},   {949, 0x81, TRUE},  {950, 0xA4, TRUE},  {54936, 0x81, TRUE},
+      {932, 0x80, FALSE},   {932, 0x81, TRUE},   {932, 0x9F, TRUE},   {932, 0xA0, FALSE},
+      {932, 0xDF, FALSE},   {932, 0xE0, TRUE},   {932, 0xFC, TRUE},   {932, 0xFD, FALSE},
+      {936, 0x5C, FALSE},   {936, 0x80, FALSE},  {936, 0x81, TRUE},   {936, 0xFE, TRUE},
+      {936, 0xFF, FALSE},   {949, 0x81, TRUE},   {950, 0xA4, TRUE},   {54936, 0x81, TRUE},
       {1361, 0x84, TRUE},   {1361, 0xD4, FALSE}, {1252, 0x81, FALSE}, {CP_UTF8, 0xC3, FALSE},
       {28591, 0xE9, FALSE},
   };

@@ -12,8 +12,8 @@ constexpr DWORD kNeutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
 // The system text for id, or "<none: error>" when there is none.
 std::string SystemText(DWORD id, DWORD language = kNeutral) {
   char* text = nullptr;
-  DWORD length = FormatMessageA(kFromSystem, nullptr, id, language,
-                                reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  DWORD length = FormatMessageA(kFromSystem, nullptr, id, language, reinterpret_cast<LPSTR>(&text),
+                                0, nullptr);
   if (length == 0) return "<none: " + std::to_string(GetLastError()) + ">";
   std::string result(text, length);
   LocalFree(text);
@@ -29,13 +29,30 @@ std::string Hex(DWORD id) {
 // Every value the platform produces has a text, in one line ending with CR LF.
 TEST(FormatMessageTest, ProducedCodesHaveOneLineOfText) {
   const DWORD ids[] = {
-      ERROR_SUCCESS, ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_INVALID_PARAMETER,
-      ERROR_INSUFFICIENT_BUFFER, ERROR_NO_UNICODE_TRANSLATION, ERROR_BUFFER_OVERFLOW,
-      ERROR_DS_NO_SUCH_OBJECT, ERROR_DS_SERVER_DOWN, ERROR_DS_OBJ_NOT_FOUND,
-      DWORD(E_NOTIMPL), DWORD(E_NOINTERFACE), DWORD(E_POINTER), DWORD(E_FAIL),
-      DWORD(E_UNEXPECTED), DWORD(E_OUTOFMEMORY), DWORD(E_INVALIDARG), DWORD(E_ACCESSDENIED),
-      DWORD(REGDB_E_CLASSNOTREG), DWORD(CO_E_NOTINITIALIZED), DWORD(DISP_E_BADVARTYPE),
-      DWORD(HRESULT_FROM_WIN32(ERROR_DS_INVALID_DN_SYNTAX)), 0x80005000, 0x80005014,
+      ERROR_SUCCESS,
+      ERROR_FILE_NOT_FOUND,
+      ERROR_ACCESS_DENIED,
+      ERROR_INVALID_PARAMETER,
+      ERROR_INSUFFICIENT_BUFFER,
+      ERROR_NO_UNICODE_TRANSLATION,
+      ERROR_BUFFER_OVERFLOW,
+      ERROR_DS_NO_SUCH_OBJECT,
+      ERROR_DS_SERVER_DOWN,
+      ERROR_DS_OBJ_NOT_FOUND,
+      DWORD(E_NOTIMPL),
+      DWORD(E_NOINTERFACE),
+      DWORD(E_POINTER),
+      DWORD(E_FAIL),
+      DWORD(E_UNEXPECTED),
+      DWORD(E_OUTOFMEMORY),
+      DWORD(E_INVALIDARG),
+      DWORD(E_ACCESSDENIED),
+      DWORD(REGDB_E_CLASSNOTREG),
+      DWORD(CO_E_NOTINITIALIZED),
+      DWORD(DISP_E_BADVARTYPE),
+      DWORD(HRESULT_FROM_WIN32(ERROR_DS_INVALID_DN_SYNTAX)),
+      0x80005000,
+      0x80005014,
   };
   for (DWORD id : ids) {
     std::string text = SystemText(id);

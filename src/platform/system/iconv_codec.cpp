@@ -89,8 +89,8 @@ ConversionStatus DecodeWithIconv(const char* codeset, const char* text, size_t l
   char16_t chunk[kChunkUnits];
   while (in_left > 0) {
     int error;
-    size_t bytes = ConvertStep(cd, &in, &in_left, reinterpret_cast<char*>(chunk), sizeof chunk,
-                               &error);
+    size_t bytes =
+        ConvertStep(cd, &in, &in_left, reinterpret_cast<char*>(chunk), sizeof chunk, &error);
     if (!out.Put(chunk, bytes / sizeof(char16_t))) return ConversionStatus::kBufferTooSmall;
     if (error == 0 || error == E2BIG) continue;
     // EILSEQ, or EINVAL for a lead byte cut off at the end.

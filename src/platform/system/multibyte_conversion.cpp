@@ -27,10 +27,14 @@ template <typename Unit>
 int Finish(ConversionStatus status, const ConversionOutput<Unit>& out) {
   switch (status) {
     case ConversionStatus::kDone:
-      return out.count() > INT_MAX ? Fail(ERROR_ARITHMETIC_OVERFLOW) : static_cast<int>(out.count());
-    case ConversionStatus::kBufferTooSmall: return Fail(ERROR_INSUFFICIENT_BUFFER);
-    case ConversionStatus::kInvalidInput: return Fail(ERROR_NO_UNICODE_TRANSLATION);
-    case ConversionStatus::kUnsupportedCodePage: break;
+      return out.count() > INT_MAX ? Fail(ERROR_ARITHMETIC_OVERFLOW)
+                                   : static_cast<int>(out.count());
+    case ConversionStatus::kBufferTooSmall:
+      return Fail(ERROR_INSUFFICIENT_BUFFER);
+    case ConversionStatus::kInvalidInput:
+      return Fail(ERROR_NO_UNICODE_TRANSLATION);
+    case ConversionStatus::kUnsupportedCodePage:
+      break;
   }
   return Fail(ERROR_INVALID_PARAMETER);
 }
@@ -44,15 +48,15 @@ size_t WideLength(const char16_t* text) {
 // The first character of the caller's default character, or the code pages' own '?'.
 size_t DefaultCharLength(UINT code_page, const char* default_char) {
   if (default_char[0] == '\0') return 1;
-  bool double_byte = IsDBCSLeadByteEx(code_page, static_cast<BYTE>(default_char[0])) &&
-                     default_char[1] != '\0';
+  bool double_byte =
+      IsDBCSLeadByteEx(code_page, static_cast<BYTE>(default_char[0])) && default_char[1] != '\0';
   return double_byte ? 2 : 1;
 }
 
 }  // namespace
 
-int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr,
-                               int cbMultiByte, LPWSTR lpWideCharStr, int cchWideChar) {
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                               LPWSTR lpWideCharStr, int cchWideChar) {
   if (!ValidArguments(lpMultiByteStr, cbMultiByte, lpWideCharStr, cchWideChar)) {
     return Fail(ERROR_INVALID_PARAMETER);
   }
@@ -65,9 +69,10 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
   size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : size_t(cbMultiByte);
   bool strict = (dwFlags & MB_ERR_INVALID_CHARS) != 0;
   ConversionOutput<char16_t> out(cchWideChar == 0 ? nullptr : lpWideCharStr, size_t(cchWideChar));
-  ConversionStatus status = codec.codeset == nullptr
-                                ? DecodeUtf8(lpMultiByteStr, length, strict, out)
-                                : DecodeWithIconv(codec.codeset, lpMultiByteStr, length, strict, out);
+  ConversionStatus status =
+      codec.codeset == nullptr
+          ? DecodeUtf8(lpMultiByteStr, length, strict, out)
+          : DecodeWithIconv(codec.codeset, lpMultiByteStr, length, strict, out);
   return Finish(status, out);
 }
 

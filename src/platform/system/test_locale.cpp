@@ -3,7 +3,9 @@
 #include <clocale>
 #include <cstdlib>
 
-const char* TestLocalePath() { return REGWEAVE_TEST_LOCPATH; }
+const char* TestLocalePath() {
+  return REGWEAVE_TEST_LOCPATH;
+}
 
 ScopedLocale::ScopedLocale(const char* name) {
   previous_locale_ = std::setlocale(LC_ALL, nullptr);

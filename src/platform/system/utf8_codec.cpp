@@ -59,8 +59,12 @@ bool AllAscii(const unsigned char* p) {
   return (word & 0x8080808080808080ull) == 0;
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 bool PutUtf8(char32_t code_point, ConversionOutput<char>& out) {
   char bytes[4];

@@ -32,10 +32,14 @@ size_t ReadNumber(const char*& p) {
 Conversion ParseConversion(const char*& p) {
   Conversion conversion;
   for (;; ++p) {
-    if (*p == '-') conversion.left_aligned = true;
-    else if (*p == '#') conversion.alternate = true;
-    else if (*p == '0') conversion.zero_padded = true;
-    else break;
+    if (*p == '-')
+      conversion.left_aligned = true;
+    else if (*p == '#')
+      conversion.alternate = true;
+    else if (*p == '0')
+      conversion.zero_padded = true;
+    else
+      break;
   }
   conversion.width = ReadNumber(p);
   if (*p == '.') {
@@ -64,13 +68,15 @@ std::string FromWide(const char16_t* text, size_t length) {
   if (length == 0) return std::string();
   int size = WideCharToMultiByte(CP_ACP, 0, text, int(length), nullptr, 0, nullptr, nullptr);
   std::string result(size > 0 ? size_t(size) : 0, '\0');
-  if (size > 0) WideCharToMultiByte(CP_ACP, 0, text, int(length), &result[0], size, nullptr, nullptr);
+  if (size > 0)
+    WideCharToMultiByte(CP_ACP, 0, text, int(length), &result[0], size, nullptr, nullptr);
   return result;
 }
 
 bool TakesWideText(const Conversion& conversion) {
   bool lower = conversion.type == 'c' || conversion.type == 's';
-  if (lower) return conversion.size == ArgumentSize::kLong || conversion.size == ArgumentSize::kWide;
+  if (lower)
+    return conversion.size == ArgumentSize::kLong || conversion.size == ArgumentSize::kWide;
   return conversion.size != ArgumentSize::kShort;
 }
 

@@ -43,7 +43,8 @@ TEST(WsprintfTest, ThirtyTwoBitIntegers) {
       {"%hx", 0x12345, "2345"},
       {"IDispatch error #%d", 1, "IDispatch error #1"},
   };
-  for (const Row& row : rows) EXPECT_EQ(Format32(row.format, row.value), row.expected) << row.format;
+  for (const Row& row : rows)
+    EXPECT_EQ(Format32(row.format, row.value), row.expected) << row.format;
 }
 
 TEST(WsprintfTest, SixtyFourBitIntegers) {
@@ -79,10 +80,12 @@ TEST(WsprintfTest, TextAndCharacters) {
     return std::string(buffer);
   };
   const Row rows[] = {
-      {"%s", "abc", narrow},         {"%hs", "abc", narrow},     {"%.2s", "ab", narrow},
-      {"[%5s]", "[  abc]", narrow},  {"[%-5s]", "[abc  ]", narrow}, {"%S", "w\xC3\xA9", wide},
-      {"%ls", "w\xC3\xA9", wide},    {"%.1S", "w", wide},        {"%s", "(null)", null_text},
-      {"%c%C", "x\xC3\xA9", character}, {"100%%", "100%", narrow}, {"%y", "y", narrow},
+      {"%s", "abc", narrow},         {"%hs", "abc", narrow},
+      {"%.2s", "ab", narrow},        {"[%5s]", "[  abc]", narrow},
+      {"[%-5s]", "[abc  ]", narrow}, {"%S", "w\xC3\xA9", wide},
+      {"%ls", "w\xC3\xA9", wide},    {"%.1S", "w", wide},
+      {"%s", "(null)", null_text},   {"%c%C", "x\xC3\xA9", character},
+      {"100%%", "100%", narrow},     {"%y", "y", narrow},
   };
   for (const Row& row : rows) EXPECT_EQ(row.run(row.format), row.expected) << row.format;
 }
