@@ -13,7 +13,9 @@ extern const char* const RootKeyNames[5];
 
 class FragmentFile {
  public:
-  // Opens the fragment at path (a null BSTR is the empty path); never fails, see OpenError.
+  // Opens the fragment at path (a null BSTR is the empty path) and holds it against writers until
+  // destroyed: on Windows nobody can write it meanwhile; on Linux, where sharing is advisory, only
+  // writers that lock it with flock() are kept out. Never fails, see OpenError.
   explicit FragmentFile(BSTR path);
   ~FragmentFile();
   FragmentFile(const FragmentFile&) = delete;

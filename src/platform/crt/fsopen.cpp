@@ -40,11 +40,10 @@ FILE* _fsopen(const char* filename, const char* mode, int shflag) {
     return Fail(EACCES, ERROR_ACCESS_DENIED);
   }
   int lock = LockFor(shflag);
-  if (lock != 0 && flock(fileno(stream), lock | LOCK_NB) != 0) {
-    int error = errno;
+  // A file system without locks (ENOLCK, EOPNOTSUPP) still gives the stream, unshared.
+  if (lock != 0 && flock(fileno(stream), lock | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
     std::fclose(stream);
-    return error == EWOULDBLOCK ? Fail(EACCES, ERROR_SHARING_VIOLATION)
-                                : Fail(error, Win32ErrorFromErrno(error));
+    return Fail(EACCES, ERROR_SHARING_VIOLATION);
   }
   return stream;
 }

@@ -11,7 +11,8 @@
 
 // Opens a stream as fopen does and holds it against other openers as shflag asks. Linux has no
 // mandatory sharing modes: _SH_DENYWR takes a shared flock() lock and _SH_DENYRW an exclusive one,
-// which keep out every writer that locks the file the same way (another import among them) but
-// not one that ignores locks. A file already locked against the request fails with
-// ERROR_SHARING_VIOLATION, as Windows reports it; every failure sets errno and the last error.
+// which keep out every writer that takes flock()'s exclusive lock before writing, but not one that
+// ignores locks; on a file system without locks the stream is given unshared. A file
+// already locked against the request fails with ERROR_SHARING_VIOLATION, as Windows reports it;
+// every failure sets errno and the last error.
 FILE* _fsopen(const char* filename, const char* mode, int shflag);
