@@ -13,8 +13,9 @@
 #define WC_NO_BEST_FIT_CHARS 0x00000400
 #define WC_ERR_INVALID_CHARS 0x00000080
 
-// The ANSI code page of this process, taken from its locale: 65001 for UTF-8 and for the
-// C/POSIX locale, the Windows number of any other codeset (936 for GBK, 932 for Shift_JIS ...).
+// The ANSI code page of this process, taken from its locale (LC_CTYPE): 65001 for UTF-8 and for
+// the C/POSIX locale, the Windows number of any other codeset (936 for GBK, 932 for Shift_JIS
+// ...), 0 for a codeset Windows has no number for (CP_ACP still converts it, through iconv).
 UINT WINAPI GetACP(void);
 
 BOOL WINAPI IsDBCSLeadByte(BYTE TestChar);
