@@ -1,0 +1,32 @@
+#include "directory_binding.h"
+
+#include <activeds.h>
+
+#include <string>
+
+#include "ads_path.h"
+#include "directory_entry.h"
+
+HRESULT BindDirectoryPath(const OLECHAR* ads_path, DirectoryBinding* binding) {
+  AdsPath path;
+  if (ads_path == nullptr || !ParseAdsPath(ads_path, &path)) return E_ADS_BAD_PATHNAME;
+  char no_attributes[] = LDAP_NO_ATTRS;
+  char* attributes[] = {no_attributes, nullptr};
+  // A kept connection may have lost its server since; one fresh attempt tells that apart
+  // from a server that is down now.
+  HRESULT hr = S_OK;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    std::shared_ptr<LdapConnection> connection;
+    hr = LdapConnection::Get(path.ServerUri(), &connection);
+    if (FAILED(hr)) return hr;
+    DirectoryEntry entry;
+    hr = connection->Check(ReadEntry(connection->handle(), path.dn, attributes, &entry));
+    if (SUCCEEDED(hr)) {
+      binding->connection = std::move(connection);
+      binding->dn = std::move(path.dn);
+      return S_OK;
+    }
+    if (hr != HRESULT_FROM_WIN32(ERROR_DS_SERVER_DOWN)) break;
+  }
+  return hr;
+}

@@ -1,0 +1,43 @@
+// A bound LDAP connection to one directory server, kept for the whole process and shared by
+// every ADSI object on that server and by the group policy object class.
+#pragma once
+
+#include <ldap.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include <windows.h>
+
+class LdapConnection {
+ public:
+  // The connection to the server ("ldap://host[:port]", or empty for the one the LDAP client
+  // configuration names), connected and bound on first use, and again after the server was
+  // lost. Binds with SASL, the mechanism the configuration names or GSSAPI (the user's
+  // Kerberos ticket); a mechanism that asks for a password is refused, never prompted for.
+  static HRESULT Get(const std::string& server_uri, std::shared_ptr<LdapConnection>* connection);
+
+  ~LdapConnection();
+  LdapConnection(const LdapConnection&) = delete;
+  LdapConnection& operator=(const LdapConnection&) = delete;
+
+  LDAP* handle() const { return ldap_; }
+  // The DNS name of the domain controller the connection is bound to (the root DSE's
+  // dnsHostName), for reaching its other services, such as SYSVOL, on the same machine.
+  const std::string& host() const { return host_; }
+
+  // The HRESULT for the result of an operation on this connection. A result that means the
+  // server is gone makes the next Get connect afresh.
+  HRESULT Check(int ldap_result);
+
+ private:
+  explicit LdapConnection(LDAP* ldap) : ldap_(ldap) {}
+  static HRESULT Connect(const std::string& server_uri,
+                         std::shared_ptr<LdapConnection>* connection);
+  void FindHost();
+
+  LDAP* ldap_;
+  std::string host_;
+  std::atomic<bool> lost_{false};
+};
