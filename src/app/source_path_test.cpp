@@ -4,32 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "common/bstr.h"
 #include "common/hresult_error.h"
+#include "system/scoped_current_directory.h"
 #include "system/test_locale.h"
 
 namespace {
 
-// A fresh current directory for each test, and the previous one back afterwards.
 class SourcePathTest : public testing::Test {
  protected:
-  void SetUp() override {
-    char* previous = getcwd(nullptr, 0);
-    previous_ = previous;
-    std::free(previous);
-    char pattern[] = "/tmp/regweave-source-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    ASSERT_EQ(chdir(folder_.c_str()), 0);
-  }
-  void TearDown() override {
-    ASSERT_EQ(chdir(previous_.c_str()), 0);
-    std::string remove = "rm -rf '" + folder_ + "'";
-    ASSERT_EQ(std::system(remove.c_str()), 0);
-  }
+  void SetUp() override { ASSERT_FALSE(folder_.empty()); }
 
   // The completed path as 8-bit text, "<null>" when none was made.
   static std::string Completed(const char* program_path, const char* source) {
@@ -38,8 +24,8 @@ class SourcePathTest : public testing::Test {
     return completed.get() == nullptr ? "<null>" : BstrToAnsi(completed.get());
   }
 
-  std::string previous_;
-  std::string folder_;
+  ScopedCurrentDirectory current_directory_;
+  const std::string folder_ = current_directory_.path();
 };
 
 TEST_F(SourcePathTest, ProgramFolderOrCurrentDirectory) {
