@@ -36,6 +36,11 @@ HRESULT FakeGroupPolicyObject::QueryInterface(REFIID riid, void** object) {
   return S_OK;
 }
 
+ULONG FakeGroupPolicyObject::Release() {
+  if (--references == 0 && on_last_release) on_last_release();
+  return static_cast<ULONG>(references);
+}
+
 HRESULT FakeGroupPolicyObject::OpenDSGPO(LPOLESTR path, DWORD flags) {
   calls.push_back("OpenDSGPO " + Narrow(path) + " " + std::to_string(flags));
   return open_result;

@@ -2,6 +2,7 @@
 // COM class table, records what it is asked and answers as the test sets it up.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ struct FakeGroupPolicyObject : IGroupPolicyObject {
   GUID saved_extension{};
   GUID saved_tool{};
   LONG references = 0;
+  // Called when the last reference goes, for tests of the order things are let go in.
+  std::function<void()> on_last_release;
 
   // Registers this fake as the group policy object class until it is destroyed.
   FakeGroupPolicyObject();
@@ -29,7 +32,7 @@ struct FakeGroupPolicyObject : IGroupPolicyObject {
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references); }
-  ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references); }
+  ULONG STDMETHODCALLTYPE Release() override;
 
   HRESULT STDMETHODCALLTYPE OpenDSGPO(LPOLESTR path, DWORD flags) override;
   HRESULT STDMETHODCALLTYPE GetRegistryKey(DWORD section, HKEY* key_out) override;
