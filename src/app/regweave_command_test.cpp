@@ -26,8 +26,9 @@ const char kUsage[] =
     "  /?        Displays usage.\n\n";
 const char kSyntax[] = "The syntax of the command is incorrect.\n";
 const char kMissingScope[] = "Error occured. hr=0x80070057\n";
-// Until the import run exists, every complete request ends with E_NOTIMPL.
-const char kNotImplemented[] = "Error occured. hr=0x80004001\n";
+// No fragment exists where these requests look, so every complete request ends there, before
+// the directory is asked anything.
+const char kFragmentMissing[] = "Error occured. hr=0x80070002\n";
 
 std::string ProgramFolder() {
   std::string program = REGWEAVE_PROGRAM;
@@ -126,8 +127,8 @@ TEST_F(CommandTest, ProgressLinesAndSourceCompletion) {
   };
   for (const PathRow& row : rows) {
     ProcessResult result = Run(row.argv0, row.arguments);
-    EXPECT_EQ(result.output, row.output + kNotImplemented) << row.name;
-    EXPECT_EQ(result.exit_status, 1) << row.name << ": E_NOTIMPL's low byte";
+    EXPECT_EQ(result.output, row.output + kFragmentMissing) << row.name;
+    EXPECT_EQ(result.exit_status, 2) << row.name << ": ERROR_FILE_NOT_FOUND";
   }
 }
 
@@ -138,11 +139,11 @@ TEST_F(CommandTest, GbkLocale) {
   const std::string source = "\x81\x5C.reg";      // its trail byte is a backslash
   ProcessResult result = Run("regweave", {target, source, "/uSeR", "/LoCaL"}, gbk);
   EXPECT_EQ(result.output,
-            LocalNameMessage() + Progress(target, folder_ + "/" + source) + kNotImplemented);
-  EXPECT_EQ(result.exit_status, 1);
+            LocalNameMessage() + Progress(target, folder_ + "/" + source) + kFragmentMissing);
+  EXPECT_EQ(result.exit_status, 2);
 
   result = Run("regweave", {target, source, "/MACHINE"}, gbk);
-  EXPECT_EQ(result.output, Progress(target, folder_ + "/" + source) + kNotImplemented);
+  EXPECT_EQ(result.output, Progress(target, folder_ + "/" + source) + kFragmentMissing);
 
   result = Run("regweave", {target, source}, gbk);
   EXPECT_EQ(result.output, kMissingScope);
