@@ -45,7 +45,7 @@ size_t WideLength(const char16_t* text) {
   return length;
 }
 
-// The first character of the caller's default character, or the code pages' own '?'.
+// Bytes of the default character's first character: two for a double-byte one.
 size_t DefaultCharLength(UINT code_page, const char* default_char) {
   if (default_char[0] == '\0') return 1;
   bool double_byte =
