@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr std::string_view kDistinguishedName = "distinguishedName";
-
 // COM methods report failures; the memory the directory's data needs must not escape as an
 // exception.
 template <typename Body>
@@ -148,18 +146,10 @@ HRESULT DirectoryObject::GetColumn(ADS_SEARCH_HANDLE search, LPWSTR column_name,
         !Utf8FromOle(Text(column_name), &name)) {
       return E_ADS_BAD_PARAMETER;
     }
-    const DirectoryEntry& row = *found->current();
-    bool is_dn = AsciiCaseEqual(name, kDistinguishedName);
-    ADSTYPE type = is_dn ? ADSTYPE_DN_STRING : ADSTYPE_CASE_IGNORE_STRING;
-    const DirectoryAttribute* attribute = row.Find(name);
-    if (attribute != nullptr && !attribute->values.empty()) {
-      columns_.Fill(Text(column_name), type, attribute->values, column);
-    } else if (is_dn && found->Requested(kDistinguishedName)) {
-      // A server that does not keep the DN as an attribute still names every entry.
-      columns_.Fill(Text(column_name), type, {row.dn}, column);
-    } else {
-      return E_ADS_COLUMN_NOT_SET;
-    }
+    std::vector<std::string> values =
+        ColumnValues(*found->current(), name, found->Requested("distinguishedName"));
+    if (values.empty()) return E_ADS_COLUMN_NOT_SET;
+    columns_.Fill(Text(column_name), ColumnType(name), values, column);
     return S_OK;
   });
 }

@@ -13,7 +13,7 @@ namespace {
 // Long enough for a slow server, short enough that an unreachable one is reported rather
 // than waited for without end.
 constexpr timeval kConnectTimeout = {10, 0};
-constexpr timeval kOperationTimeout = {120, 0};
+constexpr timeval kOperationTimeout = {60, 0};
 
 // Answers the SASL mechanism's questions with its own defaults (the Kerberos principal for
 // GSSAPI) and refuses to supply a password: none is ever taken from anywhere.

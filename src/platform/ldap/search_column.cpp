@@ -2,6 +2,12 @@
 
 #include "directory_text.h"
 
+namespace {
+
+constexpr std::string_view kDistinguishedName = "distinguishedName";
+
+}  // namespace
+
 struct ColumnStore::Block {
   std::u16string name;
   std::vector<std::u16string> texts;
@@ -37,6 +43,19 @@ bool ColumnStore::Free(ADS_SEARCH_COLUMN* column) {
   blocks_.erase(found);
   ClearColumn(column);
   return true;
+}
+
+std::vector<std::string> ColumnValues(const DirectoryEntry& row, std::string_view column,
+                                      bool dn_requested) {
+  const DirectoryAttribute* attribute = row.Find(column);
+  if (attribute != nullptr && !attribute->values.empty()) return attribute->values;
+  if (dn_requested && AsciiCaseEqual(column, kDistinguishedName)) return {row.dn};
+  return {};
+}
+
+ADSTYPE ColumnType(std::string_view column) {
+  return AsciiCaseEqual(column, kDistinguishedName) ? ADSTYPE_DN_STRING
+                                                    : ADSTYPE_CASE_IGNORE_STRING;
 }
 
 void ClearColumn(ADS_SEARCH_COLUMN* column) {

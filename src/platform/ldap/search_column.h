@@ -10,6 +10,8 @@
 
 #include <activeds.h>
 
+#include "directory_entry.h"
+
 class ColumnStore {
  public:
   ColumnStore();
@@ -29,6 +31,16 @@ class ColumnStore {
   struct Block;
   std::map<HANDLE, std::unique_ptr<Block>> blocks_;
 };
+
+// The values a search row has for a column: the attribute's values, or, for distinguishedName,
+// the row's own DN when the server does not keep it as an attribute and the search asked for
+// it. Empty when the column is not set.
+std::vector<std::string> ColumnValues(const DirectoryEntry& row, std::string_view column,
+                                      bool dn_requested);
+
+// ADSTYPE_DN_STRING for distinguishedName, ADSTYPE_CASE_IGNORE_STRING for every other column:
+// the provider reads no schema, so other values are handed out as text.
+ADSTYPE ColumnType(std::string_view column);
 
 // An empty column, so that freeing it after a failed GetColumn is harmless.
 void ClearColumn(ADS_SEARCH_COLUMN* column);

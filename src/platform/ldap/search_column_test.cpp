@@ -63,3 +63,42 @@ TEST(ColumnStore, HandsOutAColumnWithoutValues) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ColumnValues, TakesTheAttributeOrTheRowsOwnName) {
+  DirectoryEntry row{"CN=x,DC=example,DC=test",
+                     {{"cn", {"x"}}, {"member", {"CN=a", "CN=b"}}, {"description", {}}}};
+  DirectoryEntry row_with_dn = row;
+  row_with_dn.attributes.push_back({"distinguishedName", {"CN=X,DC=EXAMPLE,DC=TEST"}});
+  using Values = std::vector<std::string>;
+  struct Row {
+    const char* name;
+    const DirectoryEntry* row;
+    const char* column;
+    bool dn_requested;
+    Values expected;
+  } rows[] = {
+      {"attribute", &row, "CN", false, {"x"}},
+      {"several values", &row, "member", false, {"CN=a", "CN=b"}},
+      {"attribute without values", &row, "description", true, {}},
+      {"attribute the row lacks", &row, "displayName", true, {}},
+      {"DN from the row", &row, "distinguishedName", true, {"CN=x,DC=example,DC=test"}},
+      {"DN not asked for", &row, "distinguishedName", false, {}},
+      {"DN as the server sent it",
+       &row_with_dn,
+       "distinguishedname",
+       true,
+       {"CN=X,DC=EXAMPLE,DC=TEST"}},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ColumnValues(*row.row, row.column, row.dn_requested), row.expected) << row.name;
+  }
+}
+
+TEST(ColumnType, MarksOnlyTheDistinguishedNameAsDn) {
+  EXPECT_EQ(ColumnType("DistinguishedName"), ADSTYPE_DN_STRING);
+  EXPECT_EQ(ColumnType("member"), ADSTYPE_CASE_IGNORE_STRING);
+}
+
+}  // namespace
