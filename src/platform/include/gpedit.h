@@ -3,6 +3,7 @@
 #pragma once
 
 #include "objbase.h"
+#include "prsht.h"
 
 // As on Windows: a declaration, or a definition when <initguid.h> came first. Definitions are
 // weak, like Windows' selectany ones, so several files may define the same GUID.
@@ -41,8 +42,6 @@ typedef enum _GROUP_POLICY_OBJECT_TYPE {
   GPOTypeDS
 } GROUP_POLICY_OBJECT_TYPE,
     *PGROUP_POLICY_OBJECT_TYPE;
-
-typedef struct _PSP* HPROPSHEETPAGE;
 
 struct IGroupPolicyObject : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE New(LPOLESTR pszDomainName, LPOLESTR pszDisplayName,

@@ -1,0 +1,42 @@
+// A policy's container in the directory (groupPolicyContainer): where its files are, its
+// version and its extension names, read in one request and written back in one.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <windows.h>
+
+class LdapConnection;
+
+class PolicyContainer {
+ public:
+  // Reads the container an ADSI path names ("LDAP://[server/]<dn>") over the connection the
+  // LDAP provider keeps for that server. A malformed path gives E_ADS_BAD_PATHNAME; an object
+  // without gPCFileSysPath (not a policy) E_ADS_PROPERTY_NOT_FOUND; a versionNumber that is no
+  // 32-bit number HRESULT_FROM_WIN32(ERROR_INVALID_DATA), since raising it would be guesswork.
+  static HRESULT Open(const OLECHAR* ads_path, std::unique_ptr<PolicyContainer>* container);
+  ~PolicyContainer();
+
+  const std::string& file_sys_path() const { return file_sys_path_; }
+  // The domain controller the directory connection is bound to, where SYSVOL is reached too.
+  const std::string& host() const;
+  DWORD version() const { return version_; }
+  const std::string& extension_names(bool machine) const {
+    return machine ? machine_extension_names_ : user_extension_names_;
+  }
+
+  // Replaces versionNumber and the half's extension names in one modify request, so the
+  // directory never holds one without the other. Empty names remove the attribute.
+  HRESULT Update(DWORD version, bool machine, const std::string& extension_names);
+
+ private:
+  PolicyContainer() = default;
+
+  std::shared_ptr<LdapConnection> connection_;
+  std::string dn_;
+  std::string file_sys_path_;
+  DWORD version_ = 0;
+  std::string machine_extension_names_;
+  std::string user_extension_names_;
+};

@@ -1,0 +1,71 @@
+#include "gpo/policy_folder.h"
+
+#include <vector>
+
+#include "gpo/ascii_case.h"
+#include "gpo/sysvol_path.h"
+
+namespace {
+
+bool IsNotFound(HRESULT result) {
+  return result == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ||
+         result == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+}
+
+}  // namespace
+
+HRESULT PolicyFolder::ReadFile(const std::string& subfolder, const std::string& name,
+                               PolicyFile* file) {
+  PolicyFile result;
+  result.folder_url = subfolder.empty() ? url_ : ChildUrl(url_, subfolder);
+  result.name = name;
+  HRESULT read = session_->ReadFile(ChildUrl(result.folder_url, name), &result.contents);
+  if (SUCCEEDED(read)) {
+    result.folder_exists = result.exists = true;
+  } else if (IsNotFound(read)) {
+    read = FindByListing(subfolder, &result);
+  }
+  if (SUCCEEDED(read)) *file = std::move(result);
+  return read;
+}
+
+HRESULT PolicyFolder::FindByListing(const std::string& subfolder, PolicyFile* file) {
+  if (!subfolder.empty()) {
+    std::string spelled;
+    HRESULT found = FindName(url_, subfolder, &spelled);
+    if (FAILED(found) || spelled.empty()) return found;
+    file->folder_url = ChildUrl(url_, spelled);
+  }
+  file->folder_exists = true;
+  std::string spelled;
+  HRESULT found = FindName(file->folder_url, file->name, &spelled);
+  // The exact spelling was not there; another one is read, the same one vanished meanwhile.
+  if (FAILED(found) || spelled.empty() || spelled == file->name) return found;
+  file->name = spelled;
+  found = session_->ReadFile(ChildUrl(file->folder_url, spelled), &file->contents);
+  file->exists = SUCCEEDED(found);
+  return IsNotFound(found) ? S_OK : found;
+}
+
+HRESULT PolicyFolder::FindName(const std::string& folder_url, const std::string& name,
+                               std::string* found) {
+  std::vector<std::string> names;
+  HRESULT listed = session_->ListFolder(folder_url, &names);
+  if (IsNotFound(listed)) return S_OK;
+  if (FAILED(listed)) return listed;
+  for (const std::string& candidate : names) {
+    if (SameIgnoringAsciiCase(candidate, name)) {
+      *found = candidate;
+      break;
+    }
+  }
+  return S_OK;
+}
+
+HRESULT PolicyFolder::ReplaceFile(const PolicyFile& file, const std::string& contents) {
+  if (!file.folder_exists) {
+    HRESULT made = session_->MakeFolder(file.folder_url);
+    if (FAILED(made)) return made;
+  }
+  return session_->ReplaceFile(file.folder_url, file.name, contents);
+}

@@ -1,0 +1,37 @@
+// A policy's folder on SYSVOL, whose files and subfolders are found without regard to case
+// (provisioning writes MACHINE and USER, other tools Machine and User).
+#pragma once
+
+#include <string>
+
+#include "gpo/smb_session.h"
+
+// Where one of the policy's files is, or would be created, and what it held when read.
+struct PolicyFile {
+  std::string folder_url;  // the folder the file is (or belongs) in
+  std::string name;        // the file's name as the server spells it
+  bool folder_exists = false;
+  bool exists = false;
+  std::string contents;  // empty when the file does not exist
+};
+
+class PolicyFolder {
+ public:
+  PolicyFolder(SmbSession* session, std::string url) : session_(session), url_(std::move(url)) {}
+
+  // Reads subfolder/name (or name alone when subfolder is empty). The exact spelling is tried
+  // first, which a case-insensitive server (Windows, Samba) answers in one go; only when that
+  // finds nothing are the folders listed, for servers that compare names with case. A missing
+  // file is no failure: exists is false and the location names where it would go.
+  HRESULT ReadFile(const std::string& subfolder, const std::string& name, PolicyFile* file);
+
+  // Writes the file at the location ReadFile gave, creating its folder when missing.
+  HRESULT ReplaceFile(const PolicyFile& file, const std::string& contents);
+
+ private:
+  HRESULT FindByListing(const std::string& subfolder, PolicyFile* file);
+  HRESULT FindName(const std::string& folder_url, const std::string& name, std::string* found);
+
+  SmbSession* session_;
+  std::string url_;
+};

@@ -1,0 +1,78 @@
+#include "gpo/policy_store.h"
+
+#include "gpo/extension_names.h"
+#include "gpo/gpt_ini.h"
+#include "gpo/policy_version.h"
+#include "gpo/sysvol_path.h"
+
+namespace {
+
+constexpr char kRegistryPolName[] = "Registry.pol";
+constexpr char kGptIniName[] = "GPT.INI";
+
+}  // namespace
+
+HRESULT PolicyStore::Open(const OLECHAR* ads_path, bool load_registry,
+                          std::unique_ptr<PolicyStore>* store) {
+  std::unique_ptr<PolicyStore> opened(new PolicyStore);
+  HRESULT result = PolicyContainer::Open(ads_path, &opened->container_);
+  std::string url;
+  if (SUCCEEDED(result)) {
+    result = SysvolFolderUrl(opened->container_->file_sys_path(), opened->container_->host(), &url);
+  }
+  if (SUCCEEDED(result)) result = SmbSession::Create(&opened->session_);
+  if (FAILED(result)) return result;
+  opened->folder_ = std::make_unique<PolicyFolder>(opened->session_.get(), url);
+  if (load_registry) {
+    result = opened->LoadHalf("Machine", &opened->machine_);
+    if (SUCCEEDED(result)) result = opened->LoadHalf("User", &opened->user_);
+    if (FAILED(result)) return result;
+  }
+  *store = std::move(opened);
+  return S_OK;
+}
+
+HRESULT PolicyStore::LoadHalf(const char* folder_name, Half* half) {
+  HRESULT result = folder_->ReadFile(folder_name, kRegistryPolName, &half->file);
+  if (FAILED(result)) return result;
+  std::string& bytes = half->file.contents;
+  if (half->file.exists) {
+    result =
+        RegistryHive::Load(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), &half->hive);
+  } else {
+    half->hive = std::make_unique<RegistryHive>();
+  }
+  std::string().swap(bytes);
+  return result;
+}
+
+HRESULT PolicyStore::OpenRegistryRoot(bool machine, HKEY* key) const {
+  const Half& half = machine ? machine_ : user_;
+  if (!half.hive) return E_FAIL;
+  *key = half.hive->OpenRoot();
+  return *key != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT PolicyStore::Save(bool machine, bool add, const GUID& extension, const GUID& tool) {
+  Half& half = machine ? machine_ : user_;
+  if (!half.hive) return E_FAIL;
+
+  std::string names;
+  HRESULT result =
+      MergeExtensionNames(container_->extension_names(machine), extension, tool, add, &names);
+  PolicyFile gpt_ini;
+  if (SUCCEEDED(result)) result = folder_->ReadFile("", kGptIniName, &gpt_ini);
+  DWORD file_version = 0;
+  if (SUCCEEDED(result)) result = ReadGptIniVersion(gpt_ini.contents, &file_version);
+  if (FAILED(result)) return result;
+  const DWORD version = RaisePolicyVersion(file_version, container_->version(), machine);
+
+  std::vector<BYTE> pol = half.hive->Save();
+  result = folder_->ReplaceFile(half.file, std::string(pol.begin(), pol.end()));
+  if (FAILED(result)) return result;
+  half.file.folder_exists = half.file.exists = true;
+
+  result = folder_->ReplaceFile(gpt_ini, RewriteGptIniVersion(gpt_ini.contents, version));
+  if (FAILED(result)) return result;
+  return container_->Update(version, machine, names);
+}

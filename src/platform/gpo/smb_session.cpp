@@ -1,0 +1,150 @@
+#include "gpo/smb_session.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+#include <libsmbclient.h>
+
+#include "gpo/smb_error.h"
+#include "gpo/sysvol_path.h"
+
+namespace {
+
+constexpr size_t kChunkSize = 64 * 1024;
+
+HRESULT LastSmbError() {
+  return HresultFromSmbErrno(errno);
+}
+
+// A name no other writer picks: this process and a random number.
+std::string UniqueTag() {
+  std::random_device random;
+  char tag[32];
+  std::snprintf(tag, sizeof tag, "%x%08x", static_cast<unsigned>(getpid()),
+                static_cast<unsigned>(random()));
+  return tag;
+}
+
+}  // namespace
+
+HRESULT SmbSession::Create(std::unique_ptr<SmbSession>* session) {
+  SMBCCTX* context = smbc_new_context();
+  if (context == nullptr) return E_OUTOFMEMORY;
+  smbc_setDebug(context, 0);
+  smbc_setOptionUseKerberos(context, 1);
+  smbc_setOptionFallbackAfterKerberos(context, 0);
+  smbc_setOptionNoAutoAnonymousLogin(context, 1);
+  smbc_setOptionUseCCache(context, 1);
+  smbc_setOptionCaseSensitive(context, 0);
+  if (smbc_init_context(context) == nullptr) {
+    HRESULT failure = LastSmbError();
+    smbc_free_context(context, 1);
+    return failure;
+  }
+  session->reset(new SmbSession(context));
+  return S_OK;
+}
+
+SmbSession::~SmbSession() {
+  smbc_free_context(context_, 1);
+}
+
+HRESULT SmbSession::ReadFile(const std::string& url, std::string* contents) {
+  SMBCFILE* file = smbc_getFunctionOpen(context_)(context_, url.c_str(), O_RDONLY, 0);
+  if (file == nullptr) return LastSmbError();
+  std::string data;
+  HRESULT result = S_OK;
+  char chunk[kChunkSize];
+  for (;;) {
+    ssize_t got = smbc_getFunctionRead(context_)(context_, file, chunk, sizeof chunk);
+    if (got < 0) result = LastSmbError();
+    if (got <= 0) break;
+    data.append(chunk, static_cast<size_t>(got));
+  }
+  smbc_getFunctionClose(context_)(context_, file);
+  if (SUCCEEDED(result)) *contents = std::move(data);
+  return result;
+}
+
+HRESULT SmbSession::ListFolder(const std::string& url, std::vector<std::string>* names) {
+  SMBCFILE* folder = smbc_getFunctionOpendir(context_)(context_, url.c_str());
+  if (folder == nullptr) return LastSmbError();
+  std::vector<std::string> found;
+  errno = 0;
+  while (struct smbc_dirent* entry = smbc_getFunctionReaddir(context_)(context_, folder)) {
+    std::string name(entry->name);
+    if (name != "." && name != "..") found.push_back(std::move(name));
+  }
+  // readdir ends with null both at the end and on a failure; only a failure sets errno.
+  HRESULT result = errno == 0 ? S_OK : LastSmbError();
+  smbc_getFunctionClosedir(context_)(context_, folder);
+  if (SUCCEEDED(result)) *names = std::move(found);
+  return result;
+}
+
+HRESULT SmbSession::MakeFolder(const std::string& url) {
+  if (smbc_getFunctionMkdir(context_)(context_, url.c_str(), 0755) == 0 || errno == EEXIST) {
+    return S_OK;
+  }
+  return LastSmbError();
+}
+
+HRESULT SmbSession::WriteNewFile(const std::string& url, const std::string& contents) {
+  SMBCFILE* file = smbc_getFunctionCreat(context_)(context_, url.c_str(), 0644);
+  if (file == nullptr) return LastSmbError();
+  HRESULT result = S_OK;
+  for (size_t written = 0; written < contents.size() && SUCCEEDED(result);) {
+    size_t count = std::min(kChunkSize, contents.size() - written);
+    ssize_t put = smbc_getFunctionWrite(context_)(context_, file, contents.data() + written, count);
+    if (put <= 0) {
+      result = put < 0 ? LastSmbError() : HRESULT_FROM_WIN32(ERROR_WRITE_FAULT);
+    } else {
+      written += static_cast<size_t>(put);
+    }
+  }
+  // The close reports errors of writes the server finished late, so it counts too.
+  if (smbc_getFunctionClose(context_)(context_, file) != 0 && SUCCEEDED(result)) {
+    result = LastSmbError();
+  }
+  if (FAILED(result)) RemoveQuietly(url);
+  return result;
+}
+
+void SmbSession::RemoveQuietly(const std::string& url) {
+  int saved = errno;
+  smbc_getFunctionUnlink(context_)(context_, url.c_str());
+  errno = saved;
+}
+
+HRESULT SmbSession::ReplaceFile(const std::string& folder_url, const std::string& name,
+                                const std::string& contents) {
+  auto rename = smbc_getFunctionRename(context_);
+  const std::string tag = UniqueTag();
+  const std::string target = ChildUrl(folder_url, name);
+  const std::string fresh = ChildUrl(folder_url, name + "." + tag + ".new");
+  const std::string aside = ChildUrl(folder_url, name + "." + tag + ".old");
+
+  HRESULT result = WriteNewFile(fresh, contents);
+  if (FAILED(result)) return result;
+
+  bool had_old = rename(context_, target.c_str(), context_, aside.c_str()) == 0;
+  if (!had_old && errno != ENOENT) {
+    result = LastSmbError();
+    RemoveQuietly(fresh);
+    return result;
+  }
+  if (rename(context_, fresh.c_str(), context_, target.c_str()) != 0) {
+    result = LastSmbError();
+    if (had_old) rename(context_, aside.c_str(), context_, target.c_str());
+    RemoveQuietly(fresh);
+    return result;
+  }
+  // The new file is in place; an old one that cannot be deleted is only clutter.
+  if (had_old) RemoveQuietly(aside);
+  return S_OK;
+}

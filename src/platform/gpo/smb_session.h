@@ -1,0 +1,49 @@
+// One libsmbclient connection context, authenticated with the caller's Kerberos ticket (never a
+// password), and the few file operations a policy's files need.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+struct _SMBCCTX;
+
+class SmbSession {
+ public:
+  // A context that uses Kerberos only: the ticket cache of the process (KRB5CCNAME) and the
+  // client settings of smb.conf.
+  static HRESULT Create(std::unique_ptr<SmbSession>* session);
+  ~SmbSession();
+  SmbSession(const SmbSession&) = delete;
+  SmbSession& operator=(const SmbSession&) = delete;
+
+  // The whole file; HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) or (ERROR_PATH_NOT_FOUND) when it
+  // or its folder is missing.
+  HRESULT ReadFile(const std::string& url, std::string* contents);
+
+  // The names in a folder, without "." and "..".
+  HRESULT ListFolder(const std::string& url, std::vector<std::string>* names);
+
+  // Creates a folder; one that exists already is fine.
+  HRESULT MakeFolder(const std::string& url);
+
+  // Replaces (or creates) folder_url/name with contents so that readers see the old file or
+  // the new one, never a part. The new text goes to a temporary file in the same folder first;
+  // then the old file is renamed aside, the new one renamed into place and the old one deleted.
+  // libsmbclient's rename never replaces a target atomically (on a collision it deletes the
+  // target and renames again, which loses the file if the second rename fails), so the old
+  // file is moved aside instead and moved back if the new one cannot take its place. For the
+  // two round trips between the renames, readers find no file; should the process die there,
+  // the old text stays in "<name>.<tag>.old".
+  HRESULT ReplaceFile(const std::string& folder_url, const std::string& name,
+                      const std::string& contents);
+
+ private:
+  explicit SmbSession(_SMBCCTX* context) : context_(context) {}
+  HRESULT WriteNewFile(const std::string& url, const std::string& contents);
+  void RemoveQuietly(const std::string& url);
+
+  _SMBCCTX* context_;
+};
