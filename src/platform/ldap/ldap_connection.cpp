@@ -2,6 +2,7 @@
 
 #include <sasl/sasl.h>
 
+#include <cstring>
 #include <map>
 #include <mutex>
 
