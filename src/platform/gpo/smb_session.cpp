@@ -23,10 +23,10 @@ HRESULT LastSmbError() {
 
 // A name no other writer picks: this process and a random number.
 std::string UniqueTag() {
-  std::random_device random;
+  std::random_device device;
   char tag[32];
   std::snprintf(tag, sizeof tag, "%x%08x", static_cast<unsigned>(getpid()),
-                static_cast<unsigned>(random()));
+                static_cast<unsigned>(device()));
   return tag;
 }
 
