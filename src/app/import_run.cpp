@@ -1,5 +1,6 @@
 #include "import_run.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "common/failure_pass_on.h"
@@ -24,6 +25,13 @@ ScopeMapping MappingFor(PolicyScope scope) {
 
 // One import and what it holds: the fragment, then the policy, then the policy's registry key,
 // given back in the reverse order, on success and on failure alike.
+// The directory and SYSVOL clients may fork helper processes (Samba's database library does, to
+// test its locks). Output still buffered at that point could be written a second time by such a
+// child, so it is written out before each step that reaches them.
+void FlushOutput() {
+  std::fflush(stdout);
+}
+
 class ImportRun {
  public:
   ImportRun() = default;
@@ -44,11 +52,13 @@ class ImportRun {
 
 void ImportRun::Execute(BSTR target, BSTR source, const ScopeMapping& mapping) {
   OpenFragment(source);
+  FlushOutput();
   policy_ = FindPolicyByDisplayName(target);
   if (!policy_) throw HresultError{E_POINTER};
   key_ = policy_->GetRegistryKey(mapping.section);
   if (key_ == nullptr) throw HresultError{E_POINTER};
   ThrowIfFailed(fragment_->ImportSections(key_, mapping.root_index));
+  FlushOutput();
   ThrowIfFailed(policy_->SaveRegistry(mapping.machine, true));
 }
 
