@@ -278,6 +278,50 @@ TEST_F(GroupPolicyObjectDomainTest, SavedValuesComeBackThroughSambasReader) {
       << "the user half was not saved, so it has no file";
 }
 
+// Files larger than one read request (64 KiB) come back whole, exactly at the boundary too.
+TEST_F(GroupPolicyObjectDomainTest, LargeFilesReadBackWhole) {
+  Policy policy = Policy::Create(UniqueName("large"));
+  // The header is 8 bytes; a record of key "Software\\R", a one-letter value name and
+  // REG_BINARY data is 46 bytes beside its data, which holds at most 65,535 bytes.
+  const std::vector<size_t> rows[] = {{65536 - 8 - 46}, {50000, 50000, 50000}};
+  for (const std::vector<size_t>& sizes : rows) {
+    std::vector<std::string> values;
+    size_t file_size = 8;
+    {
+      OpenedPolicy writer(AdsPath(policy));
+      ASSERT_EQ(writer.open_result(), S_OK);
+      for (size_t size : sizes) {
+        std::string data(size, '\0');
+        for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i * 7 + values.size());
+        std::string name(1, static_cast<char>('A' + values.size()));
+        writer.SetValue(GPO_SECTION_USER, "Software\\R", name.c_str(), REG_BINARY, data);
+        values.push_back(data);
+        file_size += 46 + size;
+      }
+      ASSERT_EQ(writer.Save(false), S_OK);
+    }
+    ASSERT_EQ(policy.Get("User/Registry.pol").size(), file_size);
+    OpenedPolicy reader(AdsPath(policy));
+    ASSERT_EQ(reader.open_result(), S_OK) << file_size;
+    HKEY root = nullptr;
+    ASSERT_EQ(reader->GetRegistryKey(GPO_SECTION_USER, &root), S_OK);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(root, "Software\\R", 0, KEY_READ, &key), ERROR_SUCCESS);
+    for (size_t i = 0; i < values.size(); ++i) {
+      std::string read_back(65536, '\0');
+      DWORD size = static_cast<DWORD>(read_back.size());
+      std::string name(1, static_cast<char>('A' + i));
+      EXPECT_EQ(RegQueryValueExA(key, name.c_str(), nullptr, nullptr,
+                                 reinterpret_cast<BYTE*>(read_back.data()), &size),
+                ERROR_SUCCESS);
+      read_back.resize(size);
+      EXPECT_TRUE(read_back == values[i]) << "file of " << file_size << ", value " << name;
+    }
+    RegCloseKey(key);
+    RegCloseKey(root);
+  }
+}
+
 TEST_F(GroupPolicyObjectDomainTest, VersionsRiseInTheSavedHalfAndStayEqual) {
   Policy policy = Policy::Create(UniqueName("versions"));
   OpenedPolicy opened(AdsPath(policy));

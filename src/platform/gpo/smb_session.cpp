@@ -60,11 +60,15 @@ HRESULT SmbSession::ReadFile(const std::string& url, std::string* contents) {
   std::string data;
   HRESULT result = S_OK;
   char chunk[kChunkSize];
-  for (;;) {
-    ssize_t got = smbc_getFunctionRead(context_)(context_, file, chunk, sizeof chunk);
-    if (got < 0) result = LastSmbError();
-    if (got <= 0) break;
-    data.append(chunk, static_cast<size_t>(got));
+  // libsmbclient reads on until the count or the end of the file, so a short read is the end
+  // and needs no further request to confirm it.
+  for (ssize_t got = sizeof chunk; got == ssize_t(sizeof chunk);) {
+    got = smbc_getFunctionRead(context_)(context_, file, chunk, sizeof chunk);
+    if (got < 0) {
+      result = LastSmbError();
+    } else {
+      data.append(chunk, static_cast<size_t>(got));
+    }
   }
   smbc_getFunctionClose(context_)(context_, file);
   if (SUCCEEDED(result)) *contents = std::move(data);
