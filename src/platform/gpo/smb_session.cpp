@@ -99,7 +99,9 @@ HRESULT SmbSession::MakeFolder(const std::string& url) {
 }
 
 HRESULT SmbSession::WriteNewFile(const std::string& url, const std::string& contents) {
-  SMBCFILE* file = smbc_getFunctionCreat(context_)(context_, url.c_str(), 0644);
+  // Exclusive: a file that somehow holds this name already is never written into.
+  SMBCFILE* file =
+      smbc_getFunctionOpen(context_)(context_, url.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
   if (file == nullptr) return LastSmbError();
   HRESULT result = S_OK;
   for (size_t written = 0; written < contents.size() && SUCCEEDED(result);) {
