@@ -204,8 +204,12 @@ def describe_entries(entries):
             shown = data.hex(",") if data else "(empty)"
         elif code in (4, 11):
             shown = "0x%x (%d)" % (data, data)
+        elif isinstance(data, list):
+            shown = ", ".join('"%s"' % item for item in data)
+        elif data is None:
+            shown = "(key only)"
         else:
-            shown = repr(data)
+            shown = '"%s"' % data
         lines.append("%s\\%s  %s  %s" % (key, name or "(default)", registry_type_name(code), shown))
     return lines
 

@@ -378,6 +378,44 @@ def display_names_match_only_themselves(ctx):
                               progress(target, source) + failure_line(0x80004003), 3)
 
 
+EXAMPLES = Path(__file__).resolve().parents[3] / "examples"
+INVENTORY = r"Software\Policies\Example\Inventory"
+UPDATES = r"Software\Policies\Microsoft\Windows\WindowsUpdate\AU"
+WORKSPACE = r"Software\Policies\Example\Workspace"
+DESKTOP = r"Software\Policies\Microsoft\Windows\Control Panel\Desktop"
+
+
+@check
+def examples_import_as_the_readme_shows(ctx):
+    """The samples the demo imports leave exactly their settings in the policy."""
+    policy = ctx.policy("examples")
+    for name, switch in (("machine.reg", "/machine"), ("user.reg", "/user")):
+        source = EXAMPLES / name
+        ctx.import_and_expect(policy.name, source, [switch], progress(policy.name, source), 0)
+    state = policy_state(policy)
+    expect_saved(state, "machine", [
+        (INVENTORY, "", 1, "Inventory agent"),
+        (INVENTORY, "Server", 1, "inventory.example.test"),
+        (INVENTORY, "Port", 4, 9090),
+        (INVENTORY, "DataFolder", 2, "%ProgramData%\\Example\\Inventory"),
+        (INVENTORY, "Mirrors", 7, ["mirror1.example.test", "mirror2.example.test"]),
+        (INVENTORY, "Thumbprint", 3, bytes.fromhex("3b8f5a1c9e07d2446a0f1e9cb37d58a2e4c61f90")),
+        (INVENTORY, "MaxLogBytes", 11, 64 << 20),
+        (UPDATES, "NoAutoUpdate", 4, 0),
+        (UPDATES, "AUOptions", 4, 4),
+        (UPDATES, "ScheduledInstallDay", 4, 0),
+        (UPDATES, "ScheduledInstallTime", 4, 3),
+    ], 1)
+    expect_saved(state, "user", [
+        (WORKSPACE, "Theme", 1, "high contrast"),
+        (WORKSPACE, "Shortcuts", 7, ["Mail", "Calendar", "Files"]),
+        (WORKSPACE, "HomeFolder", 2, "%USERPROFILE%\\Work"),
+        (DESKTOP, "ScreenSaveActive", 1, "1"),
+        (DESKTOP, "ScreenSaverIsSecure", 1, "1"),
+        (DESKTOP, "ScreenSaveTimeOut", 1, "600"),
+    ], 1)
+
+
 def parse_arguments():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--program", required=True, help="the regweave program to run")
