@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include <windows.h>
@@ -23,12 +22,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CodePageChoice code_page(&data, &size);
-  // The profile reader's form: NUL-terminated lines, then an empty one.
-  std::string lines(reinterpret_cast<const char*>(data), size);
-  for (char& c : lines) {
-    if (c == '\n') c = '\0';
-  }
-  lines.append(2, '\0');
+  // The profile reader's form: NUL-terminated lines, then an empty one, in a buffer exactly that
+  // long so AddressSanitizer sees a read past the end.
+  std::vector<char> lines(size + 2, '\0');
+  for (size_t i = 0; i < size; ++i) lines[i] = data[i] == '\n' ? '\0' : static_cast<char>(data[i]);
 
   RegistryHive hive;
   HKEY root = hive.OpenRoot();

@@ -71,9 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string pair = GuidToText(tool);
     std::string group_start = "[" + GuidToText(extension);
     size_t group = merged.find(group_start);
-    RequireProperty(group != std::string::npos &&
-                        merged.find(pair, group + 39) < merged.find(']', group),
-                    "an added pair is in its extension's group");
+    RequireProperty(
+        group != std::string::npos && merged.find(pair, group + 39) < merged.find(']', group),
+        "an added pair is in its extension's group");
     RequireProperty(Merge(Merge(merged, extension, tool, false), extension, tool, true) == merged,
                     "removing an added pair and adding it back restores the value");
   }

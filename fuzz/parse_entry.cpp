@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -30,16 +30,19 @@ void TouchAll(const BYTE* data, DWORD length) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CodePageChoice code_page(&data, &size);
-  std::string entry(reinterpret_cast<const char*>(data), size);
+  // Exactly as long as the text and its NUL, so AddressSanitizer sees a read past the end.
+  std::vector<char> entry(data, data + size);
+  entry.push_back('\0');
+  entry.shrink_to_fit();
 
   LPSTR name = unset_name;
   LPBYTE value = unset_data;
   DWORD length = kUnsetLength;
   DWORD type = kUnsetType;
-  if (!ParseEntry(entry.c_str(), &name, &value, &length, &type)) {
-    RequireProperty(name == unset_name && value == unset_data && length == kUnsetLength &&
-                        type == kUnsetType,
-                    "a refused entry leaves the outputs as they were");
+  if (!ParseEntry(entry.data(), &name, &value, &length, &type)) {
+    RequireProperty(
+        name == unset_name && value == unset_data && length == kUnsetLength && type == kUnsetType,
+        "a refused entry leaves the outputs as they were");
     return 0;
   }
   RequireProperty(value != nullptr, "a parsed entry has a data buffer");
