@@ -23,8 +23,6 @@ ScopeMapping MappingFor(PolicyScope scope) {
   return {GPO_SECTION_MACHINE, 0, true};
 }
 
-// One import and what it holds: the fragment, then the policy, then the policy's registry key,
-// given back in the reverse order, on success and on failure alike.
 // The directory and SYSVOL clients may fork helper processes (Samba's database library does, to
 // test its locks). Output still buffered at that point could be written a second time by such a
 // child, so it is written out before each step that reaches them.
@@ -32,6 +30,8 @@ void FlushOutput() {
   std::fflush(stdout);
 }
 
+// One import and what it holds: the fragment, then the policy, then the policy's registry key,
+// given back in the reverse order, on success and on failure alike.
 class ImportRun {
  public:
   ImportRun() = default;
