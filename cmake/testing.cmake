@@ -8,7 +8,12 @@ function(regweave_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   regweave_warnings(${name})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  if(REGWEAVE_SANITIZE)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT "LSAN_OPTIONS=${REGWEAVE_LSAN_OPTIONS}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
 
 # A GBK locale (its trail bytes include 0x5C, the backslash) compiled into the build folder, so

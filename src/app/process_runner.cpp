@@ -14,11 +14,23 @@ std::vector<char*> NullTerminated(const std::vector<std::string>& strings) {
   return pointers;
 }
 
+// The child's environment: the request's, and the sanitizer options the test runs under, so a
+// sanitizer build of the program reports (and suppresses) what the test would.
+std::vector<std::string> ChildEnvironment(const ProcessRequest& request) {
+  std::vector<std::string> environment = request.environment;
+  for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+    if (const char* value = std::getenv(name))
+      environment.push_back(std::string(name) + "=" + value);
+  }
+  return environment;
+}
+
 [[noreturn]] void BecomeChild(const ProcessRequest& request, int output) {
   dup2(output, STDOUT_FILENO);
   if (!request.directory.empty() && chdir(request.directory.c_str()) != 0) _exit(126);
   std::vector<char*> argv = NullTerminated(request.arguments);
-  std::vector<char*> envp = NullTerminated(request.environment);
+  std::vector<std::string> environment = ChildEnvironment(request);
+  std::vector<char*> envp = NullTerminated(environment);
   execve(request.program.c_str(), argv.data(), envp.data());
   _exit(127);
 }

@@ -11,9 +11,10 @@ struct ProcessResult {
 
 struct ProcessRequest {
   std::string program;
-  std::vector<std::string> arguments;    // argv[0] first
-  std::vector<std::string> environment;  // NAME=value; nothing else is passed on
-  std::string directory;                 // the child's current directory; empty for the parent's
+  std::vector<std::string> arguments;  // argv[0] first
+  // NAME=value; nothing else is passed on but the sanitizers' options of the test itself.
+  std::vector<std::string> environment;
+  std::string directory;  // the child's current directory; empty for the parent's
 };
 
 ProcessResult RunProcess(const ProcessRequest& request);
