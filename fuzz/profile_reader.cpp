@@ -21,36 +21,31 @@
 
 namespace {
 
-// The reader keeps the file it parsed last, keyed by path and identity; two paths used in turn
-// make each input a new file whatever the identity of its predecessor.
-class ScratchFiles {
+// One input's bytes as a file, removed again afterwards (libFuzzer ends a run without running
+// destructors of statics, so nothing may wait until then). The reader keeps the file it parsed
+// last, keyed by path and identity; two names used in turn make each input a new file whatever
+// the identity of its predecessor.
+class ScratchFile {
  public:
-  ScratchFiles() {
+  ScratchFile(const uint8_t* data, size_t size) {
+    static int turn = 0;
+    turn ^= 1;
     const char* tmp = std::getenv("TMPDIR");
-    folder_ = std::string(tmp != nullptr ? tmp : "/tmp") + "/regweave-fuzz-XXXXXX";
-    RequireProperty(mkdtemp(folder_.data()) != nullptr, "a scratch folder can be made");
-    paths_[0] = folder_ + "/a.ini";
-    paths_[1] = folder_ + "/b.ini";
-  }
-  ~ScratchFiles() {
-    for (const std::string& path : paths_) std::remove(path.c_str());
-    rmdir(folder_.c_str());
-  }
-
-  const char* Write(const uint8_t* data, size_t size) {
-    next_ ^= 1;
-    const std::string& path = paths_[next_];
-    FILE* file = std::fopen(path.c_str(), "wb");
+    path_ = std::string(tmp != nullptr ? tmp : "/tmp") + "/regweave-fuzz-" +
+            std::to_string(getpid()) + (turn != 0 ? "-a.ini" : "-b.ini");
+    FILE* file = std::fopen(path_.c_str(), "wb");
     RequireProperty(file != nullptr, "the scratch file opens");
     RequireProperty(std::fwrite(data, 1, size, file) == size && std::fclose(file) == 0,
                     "the scratch file is written");
-    return path.c_str();
   }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  ~ScratchFile() { std::remove(path_.c_str()); }
+
+  const char* path() const { return path_.c_str(); }
 
  private:
-  std::string folder_;
-  std::string paths_[2];
-  int next_ = 0;
+  std::string path_;
 };
 
 // The strings of an answer; an empty one inside a complete answer breaks the property.
@@ -99,11 +94,11 @@ std::vector<std::string> CallWhole(DWORD small_size, Call call) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static ScratchFiles files;
   CodePageChoice code_page(&data, &size);
   if (size == 0) return 0;
   DWORD small_size = data[0];
-  const char* path = files.Write(data + 1, size - 1);
+  ScratchFile file(data + 1, size - 1);
+  const char* path = file.path();
 
   std::vector<std::string> names = CallWhole(small_size, [&](char* buffer, DWORD buffer_size) {
     return GetPrivateProfileSectionNamesA(buffer, buffer_size, path);
