@@ -155,6 +155,18 @@ TEST_F(EntryReaderTest, ClosedKeyFailsEveryWrite) {
   EXPECT_EQ(Import({"@=\"x\"", "bad"}, closed), expected);
 }
 
+TEST_F(EntryReaderTest, WriteRefusedWithCodeFiveReachesTheParseFailure) {
+  HKEY read_only = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(key_, nullptr, 0, KEY_READ, &read_only), 0);
+  EXPECT_EQ(Import({"\"S\"=\"x\"", "\"X\"=-", "@=\"y\"", "bad"}, read_only),
+            "Error 5, unable to write value: S\n"
+            "Error 5, unable to parse entry: \"X\"=-\n"
+            "Error 5, unable to write value: (null)\n"
+            "Error 5, unable to parse entry: bad\n");
+  EXPECT_EQ(Values(key_), std::vector<Value>{});
+  RegCloseKey(read_only);
+}
+
 TEST_F(EntryReaderTest, LongValueOverThousandsOfLines) {
   std::vector<std::string> lines = {"\"B\"=hex:\\"};
   for (int i = 0; i < 20000; ++i) lines.push_back("01,02,\\");

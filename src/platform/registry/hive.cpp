@@ -21,5 +21,5 @@ std::vector<BYTE> RegistryHive::Save() const {
 
 HKEY RegistryHive::OpenRoot() const {
   auto lock = LockRegistry();
-  return AddKeyHandle(OpenKey{root_, root_});
+  return AddKeyHandle(OpenKey{root_, root_, KEY_ALL_ACCESS});
 }

@@ -11,11 +11,12 @@
 // The registry's one lock: it guards the handle table and every hive.
 std::unique_lock<std::mutex> LockRegistry();
 
-// What an HKEY stands for. Holding the root keeps the whole hive alive, so a handle outlives the
-// hive's owner safely.
+// What an HKEY stands for, and the access it was opened with. Holding the root keeps the whole
+// hive alive, so a handle outlives the hive's owner safely.
 struct OpenKey {
   std::shared_ptr<RegistryKey> root;
   std::shared_ptr<RegistryKey> key;
+  REGSAM access;
 };
 
 // The functions below expect the registry lock to be held.

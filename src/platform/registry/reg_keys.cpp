@@ -21,11 +21,11 @@ LSTATUS ResolvePath(HKEY handle, LPCSTR path, const OpenKey** start, std::u16str
 }  // namespace
 
 LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpClass*/,
-                               DWORD /*dwOptions*/, REGSAM /*samDesired*/,
+                               DWORD /*dwOptions*/, REGSAM samDesired,
                                const LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/,
                                PHKEY phkResult, LPDWORD lpdwDisposition) {
-  // Classes, access rights and security are not kept, and every key is saved: a policy's
-  // Registry.pol has no place for any of them, nor for volatile keys.
+  // Classes and security are not kept, and every key is saved: a policy's Registry.pol has no
+  // place for any of them, nor for volatile keys. The access asked for holds for the new handle.
   if (!phkResult) return ERROR_BADKEY;
   *phkResult = nullptr;
   auto lock = LockRegistry();
@@ -37,12 +37,12 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, L
   bool created = false;
   if (status == ERROR_SUCCESS) status = start->key->CreatePath(names, &key, &created);
   if (status != ERROR_SUCCESS) return status;
-  *phkResult = AddKeyHandle(OpenKey{start->root, std::move(key)});
+  *phkResult = AddKeyHandle(OpenKey{start->root, std::move(key), samDesired});
   if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   return ERROR_SUCCESS;
 }
 
-LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM /*samDesired*/,
+LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired,
                              PHKEY phkResult) {
   if (!phkResult) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
@@ -54,7 +54,7 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, RE
   if (status != ERROR_SUCCESS) return status;
   std::shared_ptr<RegistryKey> key = start->key->FindPath(names);
   if (!key) return ERROR_FILE_NOT_FOUND;
-  *phkResult = AddKeyHandle(OpenKey{start->root, std::move(key)});
+  *phkResult = AddKeyHandle(OpenKey{start->root, std::move(key), samDesired});
   return ERROR_SUCCESS;
 }
 

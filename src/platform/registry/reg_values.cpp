@@ -69,6 +69,7 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/,
   std::u16string name;
   std::vector<BYTE> data;
   LSTATUS status = FindKeyHandle(hKey, &open);
+  if (status == ERROR_SUCCESS && !(open->access & KEY_SET_VALUE)) status = ERROR_ACCESS_DENIED;
   if (status == ERROR_SUCCESS) status = AnsiNameToUtf16(lpValueName, &name);
   if (status == ERROR_SUCCESS && name.size() > kMaxValueNameLength) {
     status = ERROR_FILENAME_EXCED_RANGE;

@@ -1,4 +1,5 @@
 // RegSetValueExA, RegQueryValueExA and RegEnumValueA.
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,30 @@ TEST_F(RegValuesTest, RefusesDataRegistryPolCannotHold) {
     RegCloseKey(key_);
     RegDeleteKeyA(root_, "Software\\Policies");
     key_ = CreateKey(root_, "Software\\Policies");
+  }
+}
+
+// As on Windows, a value is written only through a handle opened with KEY_SET_VALUE.
+TEST_F(RegValuesTest, WritesNeedTheSetValueRight) {
+  struct Row {
+    const char* what;
+    REGSAM access;
+    LSTATUS status;
+  };
+  const Row rows[] = {
+      {"read only", KEY_READ, ERROR_ACCESS_DENIED},
+      {"no access at all", 0, ERROR_ACCESS_DENIED},
+      {"set value alone", KEY_SET_VALUE, ERROR_SUCCESS},
+      {"write", KEY_WRITE, ERROR_SUCCESS},
+  };
+  for (const Row& row : rows) {
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(root_, "Software\\Policies", 0, row.access, &opened), 0) << row.what;
+    EXPECT_EQ(SetValue(opened, row.what, REG_SZ, "x"), row.status) << row.what;
+    EXPECT_EQ(StoredValue(key_, std::u16string(row.what, row.what + strlen(row.what))).has_value(),
+              row.status == ERROR_SUCCESS)
+        << row.what;
+    RegCloseKey(opened);
   }
 }
 
