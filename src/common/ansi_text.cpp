@@ -33,9 +33,16 @@ size_t AnsiCharLength(const char* text) {
   return IsDBCSLeadByte(bytes[0]) && bytes[1] != 0 ? 2 : 1;
 }
 
+// Leading ASCII bytes are single characters in every code page, so a separator in ASCII text is
+// found without looking up the code page (this runs once per item of a value's byte list).
 const char* FindAnsiChar(const char* text, char c) {
-  if (!NeedsCharacterWalk()) return std::strchr(text, c);
-  for (const char* p = text;; p += AnsiCharLength(p)) {
+  const char* p = text;
+  for (; static_cast<unsigned char>(*p) < 0x80; ++p) {
+    if (*p == c) return p;
+    if (*p == '\0') return nullptr;
+  }
+  if (!NeedsCharacterWalk()) return std::strchr(p, c);
+  for (;; p += AnsiCharLength(p)) {
     if (*p == c) return p;
     if (*p == '\0') return nullptr;
   }

@@ -23,11 +23,18 @@ void AppendWide(const char* line, WideText* entry) {
   entry->append(wide.get(), wide.length());
 }
 
+bool IsAscii(const char* text, size_t length) {
+  unsigned char all = 0;
+  for (size_t i = 0; i < length; ++i) all |= static_cast<unsigned char>(text[i]);
+  return all < 0x80;
+}
+
 // The entry that starts at *line, joined across lines that end in a backslash (the backslash is
-// dropped, the next line appended as it stands), in 8-bit text. *line moves to the last line taken
-// in; the section's terminating empty line ends the joining. The joined text is built once, so a
-// value spread over thousands of lines costs time linear in its length.
-std::string JoinEntry(const char** line) {
+// dropped, the next line appended as it stands), in 8-bit text taken through UTF-16 and back.
+// *line moves to the last line taken in; the section's terminating empty line ends the joining.
+// The joined text is built once, so a value spread over thousands of lines costs time linear in
+// its length.
+std::string JoinThroughUtf16(const char** line) {
   WideText joined;
   AppendWide(*line, &joined);
   while (!joined.empty() && joined.back() == OLESTR('\\')) {
@@ -41,6 +48,29 @@ std::string JoinEntry(const char** line) {
   if (wide.get() == nullptr) throw std::bad_alloc();
   WideText().swap(joined);
   return BstrToAnsi(wide.get());
+}
+
+// JoinThroughUtf16 for an entry of ASCII lines, which every code page takes to UTF-16 and back
+// unchanged: the lines are joined as they are. False, leaving *line alone, when a line that
+// would be taken in is not ASCII.
+bool JoinAsciiLines(const char** line, std::string* joined) {
+  for (const char* current = *line;; current = NextLine(current)) {
+    size_t length = std::strlen(current);
+    if (!IsAscii(current, length)) return false;
+    joined->append(current, length);
+    bool continued = !joined->empty() && joined->back() == '\\';
+    if (continued) joined->pop_back();
+    if (!continued || *NextLine(current) == '\0') {
+      *line = current;
+      return true;
+    }
+  }
+}
+
+std::string JoinEntry(const char** line) {
+  std::string joined;
+  if (JoinAsciiLines(line, &joined)) return joined;
+  return JoinThroughUtf16(line);
 }
 
 void PrintParseFailure(LSTATUS status, const char* line) {

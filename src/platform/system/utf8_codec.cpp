@@ -59,6 +59,13 @@ bool AllAscii(const unsigned char* p) {
   return (word & 0x8080808080808080ull) == 0;
 }
 
+// Eight code units at once.
+bool AllAscii(const char16_t* p) {
+  uint64_t words[2];
+  std::memcpy(words, p, sizeof words);
+  return ((words[0] | words[1]) & 0xFF80FF80FF80FF80ull) == 0;
+}
+
 bool IsHighSurrogate(char16_t c) {
   return c >= 0xD800 && c <= 0xDBFF;
 }
@@ -120,6 +127,11 @@ ConversionStatus DecodeUtf8(const char* text, size_t length, bool strict,
 ConversionStatus EncodeUtf8(const char16_t* text, size_t length, bool strict,
                             ConversionOutput<char>& out) {
   for (size_t i = 0; i < length; ++i) {
+    if (length - i >= 8 && out.HasRoom(8) && AllAscii(text + i)) {
+      for (size_t k = 0; k < 8; ++k) out.PutUnchecked(static_cast<char>(text[i + k]));
+      i += 7;
+      continue;
+    }
     char32_t code_point = text[i];
     if (IsHighSurrogate(text[i]) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
       code_point = 0x10000 + ((code_point - 0xD800) << 10) + (text[i + 1] - 0xDC00);
