@@ -35,11 +35,13 @@ ULONG GroupPolicyObject::Release() {
 
 HRESULT GroupPolicyObject::OpenDSGPO(LPOLESTR pszPath, DWORD dwFlags) {
   if (pszPath == nullptr) return E_INVALIDARG;
-  std::unique_ptr<PolicyStore> store;
-  HRESULT result = PolicyStore::Open(pszPath, (dwFlags & GPO_OPEN_LOAD_REGISTRY) != 0, &store);
+  // The policy held so far is let go first: opening the same one again would wait on itself.
+  store_.reset();
+  const bool read_only = (dwFlags & GPO_OPEN_READ_ONLY) != 0;
+  HRESULT result = PolicyStore::Open(pszPath, (dwFlags & GPO_OPEN_LOAD_REGISTRY) != 0, !read_only,
+                                     RetrySchedule::ForPolicyLock(), &store_);
   if (FAILED(result)) return result;
-  store_ = std::move(store);
-  read_only_ = (dwFlags & GPO_OPEN_READ_ONLY) != 0;
+  read_only_ = read_only;
   return S_OK;
 }
 

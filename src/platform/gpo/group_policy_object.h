@@ -19,7 +19,10 @@ class GroupPolicyObject final : public IGroupPolicyObject {
   ULONG STDMETHODCALLTYPE Release() override;
 
   HRESULT STDMETHODCALLTYPE New(LPOLESTR, LPOLESTR, DWORD) override { return E_NOTIMPL; }
-  // Opens the policy at an ADSI path. A second open replaces the first only when it succeeds.
+  // Opens the policy at an ADSI path, holding it against other writers unless the open is
+  // GPO_OPEN_READ_ONLY (PolicyStore::Open); a policy another object holds is waited for up to
+  // a minute, then refused with HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION). A second open
+  // lets go of the first policy before it starts, also when it then fails.
   HRESULT STDMETHODCALLTYPE OpenDSGPO(LPOLESTR pszPath, DWORD dwFlags) override;
   HRESULT STDMETHODCALLTYPE OpenLocalMachineGPO(DWORD) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OpenRemoteMachineGPO(LPOLESTR, DWORD) override { return E_NOTIMPL; }

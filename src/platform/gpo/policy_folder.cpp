@@ -62,6 +62,21 @@ HRESULT PolicyFolder::FindName(const std::string& folder_url, const std::string&
   return S_OK;
 }
 
+HRESULT PolicyFolder::HoldFile(const std::string& name, std::string* contents,
+                               std::unique_ptr<SmbFile>* held) {
+  HRESULT result = session_->OpenHeld(ChildUrl(url_, name), false, held);
+  if (IsNotFound(result)) {
+    std::string spelled;
+    result = FindName(url_, name, &spelled);
+    if (SUCCEEDED(result)) {
+      result = session_->OpenHeld(ChildUrl(url_, spelled.empty() ? name : spelled), true, held);
+    }
+  }
+  if (SUCCEEDED(result)) result = (*held)->ReadToEnd(contents);
+  if (FAILED(result)) held->reset();
+  return result;
+}
+
 HRESULT PolicyFolder::ReplaceFile(const PolicyFile& file, const std::string& contents) {
   if (!file.folder_exists) {
     HRESULT made = session_->MakeFolder(file.folder_url);

@@ -2,6 +2,7 @@
 // (provisioning writes MACHINE and USER, other tools Machine and User).
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "gpo/smb_session.h"
@@ -24,6 +25,12 @@ class PolicyFolder {
   // finds nothing are the folders listed, for servers that compare names with case. A missing
   // file is no failure: exists is false and the location names where it would go.
   HRESULT ReadFile(const std::string& subfolder, const std::string& name, PolicyFile* file);
+
+  // Opens name in the policy's own folder held against other writers (SmbSession::OpenHeld)
+  // and reads it whole, found as ReadFile finds a file; a missing file is created empty, since
+  // holding needs a file. A file another run holds gives
+  // HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION) at once; waiting is the caller's choice.
+  HRESULT HoldFile(const std::string& name, std::string* contents, std::unique_ptr<SmbFile>* held);
 
   // Writes the file at the location ReadFile gave, creating its folder when missing.
   HRESULT ReplaceFile(const PolicyFile& file, const std::string& contents);

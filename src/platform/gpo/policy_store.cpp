@@ -1,5 +1,8 @@
 #include "gpo/policy_store.h"
 
+#include <random>
+#include <thread>
+
 #include "gpo/extension_names.h"
 #include "gpo/gpt_ini.h"
 #include "gpo/policy_version.h"
@@ -12,8 +15,8 @@ constexpr char kGptIniName[] = "GPT.INI";
 
 }  // namespace
 
-HRESULT PolicyStore::Open(const OLECHAR* ads_path, bool load_registry,
-                          std::unique_ptr<PolicyStore>* store) {
+HRESULT PolicyStore::Open(const OLECHAR* ads_path, bool load_registry, bool hold,
+                          const RetrySchedule& wait, std::unique_ptr<PolicyStore>* store) {
   std::unique_ptr<PolicyStore> opened(new PolicyStore);
   HRESULT result = PolicyContainer::Open(ads_path, &opened->container_);
   std::string url;
@@ -23,6 +26,16 @@ HRESULT PolicyStore::Open(const OLECHAR* ads_path, bool load_registry,
   if (SUCCEEDED(result)) result = SmbSession::Create(&opened->session_);
   if (FAILED(result)) return result;
   opened->folder_ = std::make_unique<PolicyFolder>(opened->session_.get(), url);
+  if (hold) {
+    result = opened->Hold(wait);
+    // A user who may read the policy but not change it still opens it, as before any hold;
+    // the save is what refuses them.
+    if (result == E_ACCESSDENIED) {
+      opened->hold_refusal_ = result;
+    } else if (FAILED(result)) {
+      return result;
+    }
+  }
   if (load_registry) {
     result = opened->LoadHalf("Machine", &opened->machine_);
     if (SUCCEEDED(result)) result = opened->LoadHalf("User", &opened->user_);
@@ -30,6 +43,16 @@ HRESULT PolicyStore::Open(const OLECHAR* ads_path, bool load_registry,
   }
   *store = std::move(opened);
   return S_OK;
+}
+
+HRESULT PolicyStore::Hold(const RetrySchedule& wait) {
+  std::mt19937 random(std::random_device{}());
+  std::uniform_real_distribution<double> spread(0.0, 1.0);
+  return RetryWhileBusy(
+      HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), wait,
+      [&] { return folder_->HoldFile(kGptIniName, &gpt_ini_, &held_gpt_ini_); },
+      [&] { return spread(random); },
+      [](RetrySchedule::Duration pause) { std::this_thread::sleep_for(pause); });
 }
 
 HRESULT PolicyStore::LoadHalf(const char* folder_name, Half* half) {
@@ -55,15 +78,14 @@ HRESULT PolicyStore::OpenRegistryRoot(bool machine, HKEY* key) const {
 
 HRESULT PolicyStore::Save(bool machine, bool add, const GUID& extension, const GUID& tool) {
   Half& half = machine ? machine_ : user_;
-  if (!half.hive) return E_FAIL;
+  if (FAILED(hold_refusal_)) return hold_refusal_;
+  if (!half.hive || !held_gpt_ini_) return E_FAIL;
 
   std::string names;
   HRESULT result =
       MergeExtensionNames(container_->extension_names(machine), extension, tool, add, &names);
-  PolicyFile gpt_ini;
-  if (SUCCEEDED(result)) result = folder_->ReadFile("", kGptIniName, &gpt_ini);
   DWORD file_version = 0;
-  if (SUCCEEDED(result)) result = ReadGptIniVersion(gpt_ini.contents, &file_version);
+  if (SUCCEEDED(result)) result = ReadGptIniVersion(gpt_ini_, &file_version);
   if (FAILED(result)) return result;
   const DWORD version = RaisePolicyVersion(file_version, container_->version(), machine);
 
@@ -72,7 +94,9 @@ HRESULT PolicyStore::Save(bool machine, bool add, const GUID& extension, const G
   if (FAILED(result)) return result;
   half.file.folder_exists = half.file.exists = true;
 
-  result = folder_->ReplaceFile(gpt_ini, RewriteGptIniVersion(gpt_ini.contents, version));
+  std::string gpt_ini = RewriteGptIniVersion(gpt_ini_, version);
+  result = held_gpt_ini_->Rewrite(gpt_ini);
   if (FAILED(result)) return result;
+  gpt_ini_ = std::move(gpt_ini);
   return container_->Update(version, machine, names);
 }

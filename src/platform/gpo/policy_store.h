@@ -9,24 +9,38 @@
 
 #include "gpo/policy_container.h"
 #include "gpo/policy_folder.h"
+#include "gpo/retry_schedule.h"
+#include "gpo/smb_file.h"
 #include "gpo/smb_session.h"
 #include "registry/hive.h"
 
 class PolicyStore {
  public:
-  // Reads the container (one directory search) and, with load_registry, both halves'
-  // Registry.pol. A missing file is an empty half; a malformed one fails the open with
+  // Reads the container (one directory search); with hold, takes the policy for this store
+  // alone (below) and reads GPT.INI; with load_registry, reads both halves' Registry.pol. A
+  // missing file is an empty half; a malformed one fails the open with
   // HRESULT_FROM_WIN32(ERROR_INVALID_DATA), so it can never be overwritten by an empty hive.
-  static HRESULT Open(const OLECHAR* ads_path, bool load_registry,
-                      std::unique_ptr<PolicyStore>* store);
+  //
+  // Holding keeps two imports into one policy from reading the same files and each writing
+  // back only its own settings: the store keeps GPT.INI open against other writers
+  // (SmbSession::OpenHeld) from before Registry.pol is read until the store goes, so every
+  // other store that would hold the policy waits, as wait says, and then fails with
+  // HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION) without having changed anything. Only opens
+  // that hold are kept out; programs that write a policy without opening GPT.INI so are not.
+  // A user refused write access to GPT.INI gets the store without the hold, and
+  // E_ACCESSDENIED from Save.
+  static HRESULT Open(const OLECHAR* ads_path, bool load_registry, bool hold,
+                      const RetrySchedule& wait, std::unique_ptr<PolicyStore>* store);
 
   // A new handle to the half's root key; E_FAIL when the registry was not loaded.
   HRESULT OpenRegistryRoot(bool machine, HKEY* key) const;
 
   // Writes the half's Registry.pol, then the raised version to GPT.INI, then versionNumber and
-  // the half's extension names with the pair added (or removed). Everything that can refuse
-  // the save without writing (a malformed extension-names value, a GPT.INI that is not ANSI)
-  // is checked first; each file is replaced whole, never left half-written. Should a later
+  // the half's extension names with the pair added (or removed); E_FAIL for a store that does
+  // not hold its policy. Everything that can refuse the save without writing (a malformed
+  // extension-names value, a GPT.INI that is not ANSI) is checked first; Registry.pol is
+  // replaced whole, never left half-written, and GPT.INI, which cannot be replaced while it
+  // is held, is rewritten through the held handle (SmbFile::Rewrite). Should a later
   // step fail, the settings already written stay and the failure is returned: a retry raises
   // the version from the larger of both values again, so clients still see the change.
   HRESULT Save(bool machine, bool add, const GUID& extension, const GUID& tool);
@@ -38,11 +52,16 @@ class PolicyStore {
   };
 
   PolicyStore() = default;
+  HRESULT Hold(const RetrySchedule& wait);
   HRESULT LoadHalf(const char* folder_name, Half* half);
 
   std::unique_ptr<PolicyContainer> container_;
   std::unique_ptr<SmbSession> session_;
   std::unique_ptr<PolicyFolder> folder_;
+  // Declared after the session, so the handle is closed before the session goes.
+  std::unique_ptr<SmbFile> held_gpt_ini_;
+  std::string gpt_ini_;  // GPT.INI as read when the policy was taken, then as last rewritten
+  HRESULT hold_refusal_ = S_OK;
   Half machine_;
   Half user_;
 };

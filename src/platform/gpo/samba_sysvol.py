@@ -49,6 +49,22 @@ def format_entry(entry):
     return "\t".join([entry.keyname, entry.valuename, str(entry.type), data])
 
 
+def read_sharing_writes(conn, path):
+    """The file's bytes, read as a reader that shares write access, so a policy held by an open
+    object stays readable (Samba's loadfile shares only reading, which such a hold refuses)."""
+    folder, _, name = path.rpartition("\\")
+    size = next(entry["size"] for entry in conn.list(folder, mask=name))
+    fnum = conn.create(path, DesiredAccess=security.SEC_FILE_READ_DATA,
+                       ShareAccess=libsmb.FILE_SHARE_READ | libsmb.FILE_SHARE_WRITE)
+    data = b""
+    try:
+        while len(data) < size:
+            data += conn.read(fnum, len(data), min(65536, size - len(data)))
+    finally:
+        conn.close(fnum)
+    return data
+
+
 def parse_entry(line):
     key, value, kind, data = line.rstrip("\n").split("\t")
     entry = preg.entry()
@@ -68,7 +84,7 @@ def main(command, path, *rest):
     conn = connect()
     path = path.replace("/", "\\")
     if command == "get":
-        sys.stdout.buffer.write(conn.loadfile(path))
+        sys.stdout.buffer.write(read_sharing_writes(conn, path))
     elif command == "put":
         conn.savefile(path, data)
     elif command == "pol-dump":

@@ -16,6 +16,9 @@ HRESULT HresultFromSmbErrno(int error) {
       return HRESULT_FROM_WIN32(ERROR_BAD_NETPATH);
     case ENODEV:
       return HRESULT_FROM_WIN32(ERROR_BAD_NET_NAME);
+    case EBUSY:
+      // libsmbclient's word for a sharing violation: another open's share mode excludes ours.
+      return HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
     case 0:
       // A failure that left no errno must still read as a failure.
       return E_FAIL;

@@ -20,6 +20,7 @@ TEST(SmbErrorTest, MapsErrnoToHresult) {
       {ECONNREFUSED, static_cast<HRESULT>(0x80070035)},
       {EHOSTUNREACH, static_cast<HRESULT>(0x80070035)},
       {ENODEV, static_cast<HRESULT>(0x80070043)},
+      {EBUSY, static_cast<HRESULT>(0x80070020)},
       {ETIMEDOUT, static_cast<HRESULT>(0x800705B4)},
       {0, E_FAIL},
   };

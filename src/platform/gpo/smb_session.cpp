@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <random>
@@ -14,8 +13,6 @@
 #include "gpo/sysvol_path.h"
 
 namespace {
-
-constexpr size_t kChunkSize = 64 * 1024;
 
 HRESULT LastSmbError() {
   return HresultFromSmbErrno(errno);
@@ -55,23 +52,22 @@ SmbSession::~SmbSession() {
 }
 
 HRESULT SmbSession::ReadFile(const std::string& url, std::string* contents) {
-  SMBCFILE* file = smbc_getFunctionOpen(context_)(context_, url.c_str(), O_RDONLY, 0);
-  if (file == nullptr) return LastSmbError();
-  std::string data;
-  HRESULT result = S_OK;
-  char chunk[kChunkSize];
-  // libsmbclient reads on until the count or the end of the file, so a short read is the end
-  // and needs no further request to confirm it.
-  for (ssize_t got = sizeof chunk; got == ssize_t(sizeof chunk);) {
-    got = smbc_getFunctionRead(context_)(context_, file, chunk, sizeof chunk);
-    if (got < 0) {
-      result = LastSmbError();
-    } else {
-      data.append(chunk, static_cast<size_t>(got));
-    }
-  }
-  smbc_getFunctionClose(context_)(context_, file);
-  if (SUCCEEDED(result)) *contents = std::move(data);
+  SMBCFILE* opened = smbc_getFunctionOpen(context_)(context_, url.c_str(), O_RDONLY, 0);
+  if (opened == nullptr) return LastSmbError();
+  SmbFile file(context_, opened);
+  HRESULT result = file.ReadToEnd(contents);
+  HRESULT closed = file.Close();
+  return FAILED(result) ? result : closed;
+}
+
+HRESULT SmbSession::OpenHeld(const std::string& url, bool create, std::unique_ptr<SmbFile>* file) {
+  // The share mode is a setting of the context that every later open would use too.
+  smbc_setOptionOpenShareMode(context_, SMBC_SHAREMODE_DENY_WRITE);
+  SMBCFILE* opened =
+      smbc_getFunctionOpen(context_)(context_, url.c_str(), O_RDWR | (create ? O_CREAT : 0), 0644);
+  HRESULT result = opened != nullptr ? S_OK : LastSmbError();
+  smbc_setOptionOpenShareMode(context_, SMBC_SHAREMODE_DENY_NONE);
+  if (SUCCEEDED(result)) *file = std::make_unique<SmbFile>(context_, opened);
   return result;
 }
 
@@ -100,23 +96,13 @@ HRESULT SmbSession::MakeFolder(const std::string& url) {
 
 HRESULT SmbSession::WriteNewFile(const std::string& url, const std::string& contents) {
   // Exclusive: a file that somehow holds this name already is never written into.
-  SMBCFILE* file =
+  SMBCFILE* opened =
       smbc_getFunctionOpen(context_)(context_, url.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-  if (file == nullptr) return LastSmbError();
-  HRESULT result = S_OK;
-  for (size_t written = 0; written < contents.size() && SUCCEEDED(result);) {
-    size_t count = std::min(kChunkSize, contents.size() - written);
-    ssize_t put = smbc_getFunctionWrite(context_)(context_, file, contents.data() + written, count);
-    if (put <= 0) {
-      result = put < 0 ? LastSmbError() : HRESULT_FROM_WIN32(ERROR_WRITE_FAULT);
-    } else {
-      written += static_cast<size_t>(put);
-    }
-  }
-  // The close reports errors of writes the server finished late, so it counts too.
-  if (smbc_getFunctionClose(context_)(context_, file) != 0 && SUCCEEDED(result)) {
-    result = LastSmbError();
-  }
+  if (opened == nullptr) return LastSmbError();
+  SmbFile file(context_, opened);
+  HRESULT result = file.Write(contents);
+  HRESULT closed = file.Close();
+  if (SUCCEEDED(result)) result = closed;
   if (FAILED(result)) RemoveQuietly(url);
   return result;
 }

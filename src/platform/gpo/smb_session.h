@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include "gpo/smb_file.h"
+
 struct _SMBCCTX;
 
 class SmbSession {
@@ -22,6 +24,14 @@ class SmbSession {
   // The whole file; HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) or (ERROR_PATH_NOT_FOUND) when it
   // or its folder is missing.
   HRESULT ReadFile(const std::string& url, std::string* contents);
+
+  // Opens the file for reading and writing while denying write access to every other open for
+  // as long as the handle stays open, on this client or any other: a second such open fails
+  // with HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), as does any open that asks to write or
+  // that does not share write access, while readers that share it read on. The server lets go
+  // when the handle is closed or the connection ends, so a process that dies holds nothing.
+  // With create, a missing file is created empty.
+  HRESULT OpenHeld(const std::string& url, bool create, std::unique_ptr<SmbFile>* file);
 
   // The names in a folder, without "." and "..".
   HRESULT ListFolder(const std::string& url, std::vector<std::string>* names);
