@@ -105,38 +105,70 @@ bool StoreRecord(PolRecord record, RegistryKey& root) {
   return true;
 }
 
-void AppendDword(DWORD value, std::vector<BYTE>* bytes) {
-  for (int shift = 0; shift < 32; shift += 8) bytes->push_back(static_cast<BYTE>(value >> shift));
-}
+// Counts the bytes of the records, so that the file is written into a buffer of its exact size.
+class PolSizer {
+ public:
+  void Units(std::u16string_view text) { size_ += 2 * text.size(); }
+  void Dword(DWORD) { size_ += 4; }
+  void Bytes(const std::vector<BYTE>& data) { size_ += data.size(); }
+  size_t size() const { return size_; }
 
+ private:
+  size_t size_ = 0;
+};
+
+// Writes the records into a buffer that PolSizer has measured.
+class PolWriter {
+ public:
+  explicit PolWriter(BYTE* out) : out_(out) {}
+  void Units(std::u16string_view text) {
+    for (char16_t unit : text) {
+      *out_++ = static_cast<BYTE>(unit & 0xFF);
+      *out_++ = static_cast<BYTE>(unit >> 8);
+    }
+  }
+  void Dword(DWORD value) {
+    for (int shift = 0; shift < 32; shift += 8) *out_++ = static_cast<BYTE>(value >> shift);
+  }
+  void Bytes(const std::vector<BYTE>& data) {
+    if (!data.empty()) std::memcpy(out_, data.data(), data.size());
+    out_ += data.size();
+  }
+
+ private:
+  BYTE* out_;
+};
+
+template <typename Sink>
 void AppendRecord(std::u16string_view key_path, std::u16string_view value_name, DWORD type,
-                  const std::vector<BYTE>& data, std::vector<BYTE>* bytes) {
-  AppendUtf16Le(u"[", bytes);
-  AppendUtf16Le(key_path, bytes);
-  AppendUtf16Le(std::u16string_view(u"\0;", 2), bytes);
-  AppendUtf16Le(value_name, bytes);
-  AppendUtf16Le(std::u16string_view(u"\0;", 2), bytes);
-  AppendDword(type, bytes);
-  AppendUtf16Le(u";", bytes);
-  AppendDword(static_cast<DWORD>(data.size()), bytes);
-  AppendUtf16Le(u";", bytes);
-  bytes->insert(bytes->end(), data.begin(), data.end());
-  AppendUtf16Le(u"]", bytes);
+                  const std::vector<BYTE>& data, Sink* sink) {
+  sink->Units(u"[");
+  sink->Units(key_path);
+  sink->Units(std::u16string_view(u"\0;", 2));
+  sink->Units(value_name);
+  sink->Units(std::u16string_view(u"\0;", 2));
+  sink->Dword(type);
+  sink->Units(u";");
+  sink->Dword(static_cast<DWORD>(data.size()));
+  sink->Units(u";");
+  sink->Bytes(data);
+  sink->Units(u"]");
 }
 
-void AppendKey(const RegistryKey& key, const std::u16string& key_path, std::vector<BYTE>* bytes) {
+template <typename Sink>
+void AppendKey(const RegistryKey& key, const std::u16string& key_path, Sink* sink) {
   bool wrote_value = false;
   for (const RegistryValue& value : key.values()) {
     if (IsKeyOnlyRecord(value.name, value.type, value.data.size())) continue;
-    AppendRecord(key_path, value.name, value.type, value.data, bytes);
+    AppendRecord(key_path, value.name, value.type, value.data, sink);
     wrote_value = true;
   }
   if (!wrote_value && key.subkey_count() == 0 && !key.is_root()) {
-    AppendRecord(key_path, u"", REG_NONE, {}, bytes);
+    AppendRecord(key_path, u"", REG_NONE, {}, sink);
   }
   for (size_t i = 0; i < key.subkey_count(); ++i) {
     const RegistryKey& subkey = *key.SubkeyAt(i);
-    AppendKey(subkey, key.is_root() ? subkey.name() : key_path + u'\\' + subkey.name(), bytes);
+    AppendKey(subkey, key.is_root() ? subkey.name() : key_path + u'\\' + subkey.name(), sink);
   }
 }
 
@@ -155,7 +187,11 @@ LSTATUS ReadRegistryPol(const BYTE* data, size_t size, RegistryKey& root) {
 }
 
 std::vector<BYTE> WriteRegistryPol(const RegistryKey& root) {
-  std::vector<BYTE> bytes(std::begin(kHeader), std::end(kHeader));
-  AppendKey(root, std::u16string(), &bytes);
+  PolSizer sizer;
+  AppendKey(root, std::u16string(), &sizer);
+  std::vector<BYTE> bytes(sizeof kHeader + sizer.size());
+  std::memcpy(bytes.data(), kHeader, sizeof kHeader);
+  PolWriter writer(bytes.data() + sizeof kHeader);
+  AppendKey(root, std::u16string(), &writer);
   return bytes;
 }

@@ -1,10 +1,12 @@
 #include "utf16le.h"
 
 void AppendUtf16Le(std::u16string_view text, std::vector<BYTE>* bytes) {
-  bytes->reserve(bytes->size() + 2 * text.size());
+  size_t start = bytes->size();
+  bytes->resize(start + 2 * text.size());
+  BYTE* out = bytes->data() + start;
   for (char16_t unit : text) {
-    bytes->push_back(static_cast<BYTE>(unit & 0xFF));
-    bytes->push_back(static_cast<BYTE>(unit >> 8));
+    *out++ = static_cast<BYTE>(unit & 0xFF);
+    *out++ = static_cast<BYTE>(unit >> 8);
   }
 }
 
