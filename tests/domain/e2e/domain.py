@@ -18,7 +18,8 @@ REGISTRY_EXTENSION_PAIR = (
 
 
 def _settings():
-    names = ["domain_sysvol", "domain_base_dn", "domain_dc", "domain_dns"]
+    names = ["domain_sysvol", "domain_base_dn", "domain_dc", "domain_dns", "domain_pid_file",
+             "domain_password_file", "domain_realm"]
     script = 'source "$1/settings" && printf "%s\\n" ' + " ".join('"$%s"' % n for n in names)
     out = subprocess.run(["bash", "-c", script, "bash", str(DOMAIN_DIR)], check=True,
                          capture_output=True, text=True).stdout.splitlines()
@@ -33,8 +34,11 @@ DC = SETTINGS["domain_dc"]
 
 def in_domain(args, who="admin", **kwargs):
     """Runs a command in the domain's namespace with Administrator's ticket, the unprivileged
-    user's (who="user") or none (who="none")."""
-    switch = {"admin": [], "user": ["--user"], "none": ["--no-ticket"]}[who]
+    user's (who="user"), none (who="none") or the ticket cache at a path (who=Path)."""
+    if isinstance(who, Path):
+        switch = ["env", "KRB5CCNAME=FILE:%s" % who]
+    else:
+        switch = {"admin": [], "user": ["--user"], "none": ["--no-ticket"]}[who]
     return subprocess.run([str(DOMAIN_DIR / "exec")] + switch + list(args), **kwargs)
 
 
@@ -139,9 +143,8 @@ def read_registry_pol(path):
     return [(e.keyname, e.valuename, e.type, decode_value(e)) for e in pol.entries]
 
 
-def read_gpt_version(policy):
-    gpt = find_ignoring_case(policy.folder, ["GPT.INI"])
-    text = gpt.read_bytes().decode("latin-1")
+def read_gpt_version(gpt_ini):
+    text = gpt_ini.decode("latin-1")
     found = re.search(r"^\s*Version\s*=\s*(-?\d+)\s*$", text, re.MULTILINE | re.IGNORECASE)
     return int(found.group(1)) if found else None
 
@@ -153,6 +156,7 @@ class PolicyState:
     user: list
     machine_bytes: bytes
     user_bytes: bytes
+    gpt_ini: bytes
     gpt_version: int
     version_number: int
     machine_extensions: str
@@ -175,12 +179,14 @@ def policy_state(policy):
     attributes = container_attributes(policy)
     machine_pol = policy.registry_pol_path("Machine")
     user_pol = policy.registry_pol_path("User")
+    gpt_ini = _file_bytes(find_ignoring_case(policy.folder, ["GPT.INI"]))
     return PolicyState(
         machine=read_registry_pol(machine_pol),
         user=read_registry_pol(user_pol),
         machine_bytes=_file_bytes(machine_pol),
         user_bytes=_file_bytes(user_pol),
-        gpt_version=read_gpt_version(policy),
+        gpt_ini=gpt_ini,
+        gpt_version=read_gpt_version(gpt_ini),
         version_number=int(attributes.get("versionNumber", ["0"])[0]),
         machine_extensions=attributes.get("gPCMachineExtensionNames", [""])[0],
         user_extensions=attributes.get("gPCUserExtensionNames", [""])[0])
