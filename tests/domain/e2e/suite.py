@@ -457,5 +457,6 @@ def main():
 if __name__ == "__main__":
     # Modules of further checks import their helpers from "suite" and add to this CHECKS.
     sys.modules["suite"] = sys.modules["__main__"]
+    import faults  # noqa: E402,F401
     import concurrency  # noqa: E402,F401
     sys.exit(main())
