@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include "gpo/policy_store.h"
+
 namespace {
 
 const std::string kSambaSysvol = REGWEAVE_GPO_SOURCE_DIR "/samba_sysvol.py";
@@ -473,6 +475,46 @@ TEST_F(GroupPolicyObjectDomainTest, SambaToolStillReadsTheSavedPolicy) {
   EXPECT_NE(Output("samba-tool gpo listall" + server).find(policy.guid), std::string::npos);
   std::string shown = Output("samba-tool gpo show " + policy.guid + server);
   EXPECT_TRUE(std::regex_search(shown, std::regex(R"(\nversion\s*:\s*65537\n)"))) << shown;
+}
+
+// A writer holds the policy from its open until it goes: another writer waits and, when the
+// holder outlasts its wait, fails with the sharing violation; readers and the holder's own
+// reopen are not kept out; once the holder has gone the next writer opens and finds its save.
+TEST_F(GroupPolicyObjectDomainTest, AHeldPolicyKeepsOtherWritersOut) {
+  Policy policy = Policy::Create(UniqueName("held"));
+  const RetrySchedule short_wait(std::chrono::milliseconds(10), std::chrono::milliseconds(40),
+                                 std::chrono::milliseconds(150));
+  const std::u16string path = AdsPath(policy);
+  std::unique_ptr<PolicyStore> other;
+  {
+    OpenedPolicy holder(path);
+    ASSERT_EQ(holder.open_result(), S_OK);
+    ASSERT_EQ(holder->OpenDSGPO(std::u16string(path).data(), GPO_OPEN_LOAD_REGISTRY), S_OK)
+        << "reopening the policy it holds";
+    holder.SetValue(GPO_SECTION_MACHINE, "Software\\Policies\\Regweave", "Holder", REG_DWORD,
+                    Bytes({1, 0, 0, 0}));
+    EXPECT_EQ(PolicyStore::Open(path.c_str(), true, true, short_wait, &other),
+              HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(other, nullptr);
+    OpenedPolicy reader(path, GPO_OPEN_LOAD_REGISTRY | GPO_OPEN_READ_ONLY);
+    EXPECT_EQ(reader.open_result(), S_OK);
+    ASSERT_EQ(holder.Save(true), S_OK);
+    EXPECT_EQ(policy.GptVersion(), 1u) << "rewritten through the held handle";
+  }
+  ASSERT_EQ(PolicyStore::Open(path.c_str(), true, true, short_wait, &other), S_OK);
+  HKEY root = nullptr;
+  ASSERT_EQ(other->OpenRegistryRoot(true, &root), S_OK);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(root, "Software\\Policies\\Regweave", 0, KEY_READ, &key), ERROR_SUCCESS);
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  EXPECT_EQ(
+      RegQueryValueExA(key, "Holder", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+      ERROR_SUCCESS);
+  EXPECT_EQ(value, 1u);
+  RegCloseKey(key);
+  RegCloseKey(root);
+  EXPECT_EQ(policy.VersionNumber(), 1u);
 }
 
 }  // namespace
