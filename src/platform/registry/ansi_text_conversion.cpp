@@ -3,9 +3,22 @@
 #include <climits>
 #include <cstring>
 
+namespace {
+
+// ASCII is the same characters in every ANSI code page, and most names and strings are ASCII.
+bool WidenAscii(const char* text, size_t size, std::u16string* converted) {
+  for (size_t i = 0; i < size; ++i) {
+    if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+  }
+  converted->assign(text, text + size);
+  return true;
+}
+
+}  // namespace
+
 LSTATUS AnsiToUtf16(const char* text, size_t size, std::u16string* converted) {
   converted->clear();
-  if (size == 0) return ERROR_SUCCESS;
+  if (size == 0 || WidenAscii(text, size, converted)) return ERROR_SUCCESS;
   if (size > INT_MAX) return ERROR_INVALID_PARAMETER;
   int length = static_cast<int>(size);
   int units = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);

@@ -50,3 +50,11 @@ std::u16string UpcaseName(std::u16string_view name) {
   for (char16_t& c : upper) c = UpcaseNameChar(c);
   return upper;
 }
+
+bool SameName(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] && UpcaseNameChar(a[i]) != UpcaseNameChar(b[i])) return false;
+  }
+  return true;
+}

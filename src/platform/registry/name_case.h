@@ -11,3 +11,6 @@ char16_t UpcaseNameChar(char16_t c);
 
 // The name with every code unit upper-cased: the form names are compared and ordered by.
 std::u16string UpcaseName(std::u16string_view name);
+
+// Whether a and b are the same name: UpcaseName(a) == UpcaseName(b), without building either.
+bool SameName(std::u16string_view a, std::u16string_view b);

@@ -66,12 +66,21 @@ TEST(UpcaseNameTest, OrdersAndEqualsNamesWithoutCase) {
       {u"\u00c4rger", u"\u00e4RGER", 0},
       {u"\u041a\u043b\u044e\u0447", u"\u041a\u041b\u042e\u0427", 0},
       {u"Stra\u00dfe", u"STRASSE", 1},
+      {u"Key1", u"KEY1", 0},
+      {u"Key1", u"Key2", -1},
+      {u"", u"", 0},
+      {u"a", u"", 1},
+      {u"\u0131", u"i", 0},       // dotless i and i both upper-case to I
+      {u"\u017f", u"s", 0},       // long s and s
+      {u"\u00ff", u"\u0178", 0},  // y diaeresis and its capital outside Latin-1
   };
   for (const Row& row : rows) {
     int order = UpcaseName(row.a).compare(UpcaseName(row.b));
     EXPECT_EQ((order > 0) - (order < 0), row.order)
         << std::string(row.a.begin(), row.a.end()) << " vs "
         << std::string(row.b.begin(), row.b.end());
+    EXPECT_EQ(SameName(row.a, row.b), row.order == 0) << std::string(row.a.begin(), row.a.end());
+    EXPECT_EQ(SameName(row.b, row.a), row.order == 0) << std::string(row.b.begin(), row.b.end());
   }
 }
 

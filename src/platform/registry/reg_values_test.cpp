@@ -159,6 +159,34 @@ TEST_F(RegValuesTest, KeepsCreationOrderAndFirstSpelling) {
   EXPECT_EQ(Query(nullptr), std::string("again", 6));
 }
 
+// Few values are found by a walk, many by an index built on the way: the same answers either way.
+TEST_F(RegValuesTest, FindsValuesWithoutCaseInSmallAndLargeKeys) {
+  for (int count : {1, 16, 17, 18, 100}) {
+    HKEY key = CreateKey(root_, ("Software\\Count" + std::to_string(count)).c_str());
+    Names spelled;
+    for (int i = 0; i < count; ++i) {
+      spelled.push_back("Value" + std::to_string(i));
+      ASSERT_EQ(SetValue(key, spelled.back().c_str(), REG_SZ, "first"), ERROR_SUCCESS);
+    }
+    for (int i : {0, count / 2, count - 1}) {
+      std::string other_case = "VALUE" + std::to_string(i);
+      ASSERT_EQ(SetValue(key, other_case.c_str(), REG_SZ, "second"), ERROR_SUCCESS);
+      char data[16] = {};
+      DWORD size = sizeof data;
+      std::string lower = "value" + std::to_string(i);
+      EXPECT_EQ(RegQueryValueExA(key, lower.c_str(), nullptr, nullptr,
+                                 reinterpret_cast<BYTE*>(data), &size),
+                ERROR_SUCCESS);
+      EXPECT_STREQ(data, "second") << count << " values, value " << i;
+    }
+    EXPECT_EQ(ValueNames(key), spelled) << count << " values";
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "Value", nullptr, nullptr, nullptr, &size),
+              ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+  }
+}
+
 TEST_F(RegValuesTest, QueryAndEnumReportBufferLimits) {
   ASSERT_EQ(Set("Name", REG_SZ, "data"), ERROR_SUCCESS);  // stored and returned as "data\0"
   BYTE data[16];

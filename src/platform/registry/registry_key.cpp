@@ -54,20 +54,41 @@ const RegistryKey* RegistryKey::SubkeyAt(size_t index) const {
   return ordered_subkeys_[index];
 }
 
-const RegistryValue* RegistryKey::FindValue(std::u16string_view name) const {
+namespace {
+
+constexpr size_t kMostValuesWalked = 16;
+
+}  // namespace
+
+size_t RegistryKey::ValuePosition(std::u16string_view name) const {
+  if (values_.size() <= kMostValuesWalked) {
+    size_t position = 0;
+    while (position < values_.size() && !SameName(values_[position].name, name)) ++position;
+    return position;
+  }
   auto found = value_positions_.find(UpcaseName(name));
-  return found == value_positions_.end() ? nullptr : &values_[found->second];
+  return found == value_positions_.end() ? values_.size() : found->second;
+}
+
+const RegistryValue* RegistryKey::FindValue(std::u16string_view name) const {
+  size_t position = ValuePosition(name);
+  return position < values_.size() ? &values_[position] : nullptr;
 }
 
 void RegistryKey::SetValue(std::u16string_view name, DWORD type, std::vector<BYTE> data) {
-  auto inserted = value_positions_.emplace(UpcaseName(name), values_.size());
-  if (inserted.second) {
-    values_.push_back(RegistryValue{std::u16string(name), type, std::move(data)});
+  size_t position = ValuePosition(name);
+  if (position < values_.size()) {
+    values_[position].type = type;
+    values_[position].data = std::move(data);
     return;
   }
-  RegistryValue& value = values_[inserted.first->second];
-  value.type = type;
-  value.data = std::move(data);
+  values_.push_back(RegistryValue{std::u16string(name), type, std::move(data)});
+  if (values_.size() == kMostValuesWalked + 1) {
+    for (size_t i = 0; i < values_.size(); ++i)
+      value_positions_.emplace(UpcaseName(values_[i].name), i);
+  } else if (values_.size() > kMostValuesWalked + 1) {
+    value_positions_.emplace(UpcaseName(name), position);
+  }
 }
 
 std::shared_ptr<RegistryKey> RegistryKey::FindSubkey(std::u16string_view name) const {

@@ -57,6 +57,8 @@ class RegistryKey : public std::enable_shared_from_this<RegistryKey> {
  private:
   std::shared_ptr<RegistryKey> FindSubkey(std::u16string_view name) const;
   std::shared_ptr<RegistryKey> AddSubkey(std::u16string_view name);
+  // The index in values_ of the value with that name, or values_.size() when there is none.
+  size_t ValuePosition(std::u16string_view name) const;
 
   std::u16string name_;
   RegistryKey* parent_;  // null for the root and for a detached key
@@ -66,5 +68,7 @@ class RegistryKey : public std::enable_shared_from_this<RegistryKey> {
   // Subkeys in order for enumeration by index, rebuilt after the set changes.
   mutable std::vector<const RegistryKey*> ordered_subkeys_;
   std::vector<RegistryValue> values_;
-  std::unordered_map<std::u16string, size_t> value_positions_;  // upper-cased name -> index
+  // Upper-cased name -> index, once a key has more values than a walk finds quickly; most keys
+  // have a handful and are walked.
+  std::unordered_map<std::u16string, size_t> value_positions_;
 };
