@@ -90,17 +90,33 @@ bool ReadRecord(PolReader& reader, PolRecord* record) {
          reader.ReadUnit(u']');
 }
 
-bool StoreRecord(PolRecord record, RegistryKey& root) {
-  KeyNames names;
+// The key of the previous record: a file holds each key's values one after another, so most
+// records name the key the one before named, and its path is not split and walked again.
+struct RecentKey {
+  std::u16string path;
   std::shared_ptr<RegistryKey> key;
+};
+
+bool FindRecordKey(std::u16string key_path, RegistryKey& root, RecentKey* recent) {
+  if (recent->key && key_path == recent->path) return true;
+  KeyNames names;
   bool created;
-  if (SplitKeyPath(record.key_path, &names) != ERROR_SUCCESS ||
-      record.value_name.size() > kMaxValueNameLength ||
-      root.CreatePath(names, &key, &created) != ERROR_SUCCESS) {
+  recent->key.reset();
+  if (SplitKeyPath(key_path, &names) != ERROR_SUCCESS ||
+      root.CreatePath(names, &recent->key, &created) != ERROR_SUCCESS) {
+    return false;
+  }
+  recent->path = std::move(key_path);
+  return true;
+}
+
+bool StoreRecord(PolRecord record, RegistryKey& root, RecentKey* recent) {
+  if (record.value_name.size() > kMaxValueNameLength ||
+      !FindRecordKey(std::move(record.key_path), root, recent)) {
     return false;
   }
   if (!IsKeyOnlyRecord(record.value_name, record.type, record.size)) {
-    key->SetValue(record.value_name, record.type, std::move(record.data));
+    recent->key->SetValue(record.value_name, record.type, std::move(record.data));
   }
   return true;
 }
@@ -177,9 +193,10 @@ void AppendKey(const RegistryKey& key, const std::u16string& key_path, Sink* sin
 LSTATUS ReadRegistryPol(const BYTE* data, size_t size, RegistryKey& root) {
   PolReader reader(data, size);
   if (!reader.ReadHeader()) return ERROR_INVALID_DATA;
+  RecentKey recent;
   while (!reader.AtEnd()) {
     PolRecord record;
-    if (!ReadRecord(reader, &record) || !StoreRecord(std::move(record), root)) {
+    if (!ReadRecord(reader, &record) || !StoreRecord(std::move(record), root, &recent)) {
       return ERROR_INVALID_DATA;
     }
   }
