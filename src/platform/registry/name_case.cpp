@@ -58,3 +58,12 @@ bool SameName(std::u16string_view a, std::u16string_view b) {
   }
   return true;
 }
+
+int CompareNames(std::u16string_view a, std::u16string_view b) {
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    char16_t x = UpcaseNameChar(a[i]);
+    char16_t y = UpcaseNameChar(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}

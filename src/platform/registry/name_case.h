@@ -12,5 +12,24 @@ char16_t UpcaseNameChar(char16_t c);
 // The name with every code unit upper-cased: the form names are compared and ordered by.
 std::u16string UpcaseName(std::u16string_view name);
 
-// Whether a and b are the same name: UpcaseName(a) == UpcaseName(b), without building either.
+// Whether a and b are the same name: UpcaseName(a) == UpcaseName(b), building neither.
 bool SameName(std::u16string_view a, std::u16string_view b);
+
+// The order of UpcaseName(a) against UpcaseName(b), negative, zero or positive, building neither.
+int CompareNames(std::u16string_view a, std::u16string_view b);
+
+// Orders a map keyed by upper-cased names; a look-up may pass the name as spelled, wrapped in
+// SpelledName, which is compared as if upper-cased.
+struct SpelledName {
+  std::u16string_view text;
+};
+struct UpcasedNameLess {
+  using is_transparent = void;
+  bool operator()(const std::u16string& a, const std::u16string& b) const { return a < b; }
+  bool operator()(const std::u16string& upcased, SpelledName name) const {
+    return CompareNames(upcased, name.text) < 0;
+  }
+  bool operator()(SpelledName name, const std::u16string& upcased) const {
+    return CompareNames(name.text, upcased) < 0;
+  }
+};

@@ -79,6 +79,8 @@ TEST(UpcaseNameTest, OrdersAndEqualsNamesWithoutCase) {
     EXPECT_EQ((order > 0) - (order < 0), row.order)
         << std::string(row.a.begin(), row.a.end()) << " vs "
         << std::string(row.b.begin(), row.b.end());
+    EXPECT_EQ(CompareNames(row.a, row.b), row.order) << std::string(row.a.begin(), row.a.end());
+    EXPECT_EQ(CompareNames(row.b, row.a), -row.order) << std::string(row.b.begin(), row.b.end());
     EXPECT_EQ(SameName(row.a, row.b), row.order == 0) << std::string(row.a.begin(), row.a.end());
     EXPECT_EQ(SameName(row.b, row.a), row.order == 0) << std::string(row.b.begin(), row.b.end());
   }

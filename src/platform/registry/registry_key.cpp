@@ -92,7 +92,7 @@ void RegistryKey::SetValue(std::u16string_view name, DWORD type, std::vector<BYT
 }
 
 std::shared_ptr<RegistryKey> RegistryKey::FindSubkey(std::u16string_view name) const {
-  auto found = subkeys_.find(UpcaseName(name));
+  auto found = subkeys_.find(SpelledName{name});
   return found == subkeys_.end() ? nullptr : found->second;
 }
 

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include "key_path.h"
+#include "name_case.h"
 
 struct RegistryValue {
   std::u16string name;  // as first spelled
@@ -64,7 +65,8 @@ class RegistryKey : public std::enable_shared_from_this<RegistryKey> {
   RegistryKey* parent_;  // null for the root and for a detached key
   size_t depth_;
   bool deleted_ = false;
-  std::map<std::u16string, std::shared_ptr<RegistryKey>> subkeys_;  // by upper-cased name
+  // Keyed by upper-cased name.
+  std::map<std::u16string, std::shared_ptr<RegistryKey>, UpcasedNameLess> subkeys_;
   // Subkeys in order for enumeration by index, rebuilt after the set changes.
   mutable std::vector<const RegistryKey*> ordered_subkeys_;
   std::vector<RegistryValue> values_;
