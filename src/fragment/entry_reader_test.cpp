@@ -121,6 +121,21 @@ const ReaderCase kCases[] = {
      {"\\", "\"N\"=dword:2"},
      "",
      {{"N", REG_DWORD, {2, 0, 0, 0}}}},
+    {"a non-ASCII line continues like any other",
+     {"\"S\"=\"\xc3\xa9\\", "x\""},
+     "",
+     {{"S", REG_SZ, Text("\xc3\xa9x")}}},
+    {"bytes that are no UTF-8 on a continuation line read as a replacement character",
+     {"\"S\"=\"a\\", "\xff\""},
+     "",
+     {{"S", REG_SZ, Text("a\xef\xbf\xbd")}}},
+    {"a non-ASCII entry after an ASCII one is read whole",
+     {"\"N\"=dword:1", "\"S\"=\"\xff\\", "b\""},
+     "",
+     {{"N", REG_DWORD, {1, 0, 0, 0}},
+      {"S", REG_SZ,
+       Text("\xef\xbf\xbd"
+            "b")}}},
     {"a value deletion is not parsed; no write before it",
      {"\"X\"=-"},
      "Error 0, unable to parse entry: \"X\"=-\n",
@@ -185,6 +200,21 @@ TEST_F(EntryReaderTest, TrailByteBackslashDoesNotContinue) {
   EXPECT_EQ(Import({"\"S\"=\"\xd6\xd0\x81\x5c\"", "\"N\"=dword:1"}, key_), "");
   EXPECT_EQ(Values(key_), (std::vector<Value>{{"S", REG_SZ, Text("\xd6\xd0\x81\x5c")},
                                               {"N", REG_DWORD, {1, 0, 0, 0}}}));
+}
+
+// A lead byte whose trail byte is missing is no character; an entry whose first lines are ASCII
+// still reads a later line like that through the code page, as it reads the first.
+TEST_F(EntryReaderTest, CutDoubleByteCharacterOnAContinuationLine) {
+  ScopedLocale gbk(kGbkLocale);
+  if (!gbk.active()) GTEST_SKIP() << "no GBK locale";
+  for (const auto& lines : {std::vector<std::string>{"\"S\"=\"\x81\""},
+                            std::vector<std::string>{"\"S\"=\\", "\"\x81\""}}) {
+    RegistryHive hive;
+    HKEY key = hive.OpenRoot();
+    EXPECT_EQ(Import(lines, key), "");
+    EXPECT_EQ(Values(key), (std::vector<Value>{{"S", REG_SZ, Text("?")}})) << lines.size();
+    RegCloseKey(key);
+  }
 }
 
 }  // namespace
