@@ -87,9 +87,9 @@ def run_killing_the_controller_at(ctx, function, args):
     killer = ctx.scratch / "kill-controller"
     killer.write_text(KILL_CONTROLLER)
     reached = ctx.scratch / "reached-breakpoint"
-    if reached.exists():
-        reached.unlink()
     output = ctx.scratch / "debugged-stdout"
+    for leftover in (reached, output):
+        leftover.unlink(missing_ok=True)
     commands = ctx.scratch / "kill-controller.gdb"
     commands.write_text("\n".join([
         "set pagination off", "set confirm off", "set breakpoint pending off",
