@@ -17,11 +17,18 @@ HRESULT BindDirectoryPath(const OLECHAR* ads_path, DirectoryBinding* binding) {
   HRESULT hr = S_OK;
   for (int attempt = 0; attempt < 2; ++attempt) {
     std::shared_ptr<LdapConnection> connection;
-    hr = LdapConnection::Get(path.ServerUri(), &connection);
+    bool connected_now = false;
+    hr = LdapConnection::Get(path.ServerUri(), &connection, &connected_now);
     if (FAILED(hr)) return hr;
+    // A connection made just now has read the root DSE: it exists, and the server answers.
+    const bool root_dse_known =
+        path.dn.empty() && connected_now && connection->root_dse() != nullptr;
     DirectoryEntry entry;
-    hr = connection->Check(ReadEntry(connection->handle(), path.dn, attributes, &entry));
+    if (!root_dse_known) {
+      hr = connection->Check(ReadEntry(connection->handle(), path.dn, attributes, &entry));
+    }
     if (SUCCEEDED(hr)) {
+      if (root_dse_known) binding->entry = *connection->root_dse();
       binding->connection = std::move(connection);
       binding->dn = std::move(path.dn);
       return S_OK;

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <windows.h>
 
+#include "directory_entry.h"
 #include "ldap_connection.h"
 
 struct DirectoryBinding {
@@ -15,6 +17,9 @@ struct DirectoryBinding {
   // their results, host() for the domain controller's DNS name.
   std::shared_ptr<LdapConnection> connection;
   std::string dn;  // in LDAP's string form; empty for the root DSE
+  // The object's attributes when the bind had them already: the root DSE on a connection made
+  // by this bind, read moments before. Its object then needs no read of its own.
+  std::optional<DirectoryEntry> entry;
 };
 
 // Parses the path ("LDAP://[server[:port]/](rootDSE | DN)"; E_ADS_BAD_PATHNAME), connects to

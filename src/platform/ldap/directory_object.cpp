@@ -70,6 +70,10 @@ ULONG DirectoryObject::Release() {
 
 HRESULT DirectoryObject::ReadProperties() {
   if (properties_) return S_OK;
+  if (binding_.entry) {
+    properties_ = std::move(binding_.entry);
+    return S_OK;
+  }
   DirectoryEntry entry;
   HRESULT hr = binding_.connection->Check(
       ReadEntry(binding_.connection->handle(), binding_.dn, nullptr, &entry));

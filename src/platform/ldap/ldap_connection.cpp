@@ -91,15 +91,17 @@ ConnectionTable& Connections() {
 }  // namespace
 
 HRESULT LdapConnection::Get(const std::string& server_uri,
-                            std::shared_ptr<LdapConnection>* connection) {
+                            std::shared_ptr<LdapConnection>* connection, bool* connected_now) {
   ConnectionTable& table = Connections();
   std::lock_guard<std::mutex> guard(table.lock);
   std::shared_ptr<LdapConnection>& kept = table.by_server[server_uri];
-  if (kept == nullptr || kept->lost_) {
+  const bool connect = kept == nullptr || kept->lost_;
+  if (connect) {
     kept.reset();
     HRESULT hr = Connect(server_uri, &kept);
     if (FAILED(hr)) return hr;
   }
+  if (connected_now != nullptr) *connected_now = connect;
   *connection = kept;
   return S_OK;
 }
@@ -113,23 +115,24 @@ HRESULT LdapConnection::Connect(const std::string& server_uri,
   SetOptions(ldap);
   result = BindWithSasl(ldap);
   if (result != LDAP_SUCCESS) return HresultFromLdapResult(result);
-  made->FindHost();
+  made->ReadRootDse();
   *connection = std::move(made);
   return S_OK;
 }
 
-void LdapConnection::FindHost() {
+// One request gives both what the root DSE object hands out (all its user attributes, as its
+// own read would ask for) and the host name, which some servers send only when named.
+void LdapConnection::ReadRootDse() {
+  char all[] = LDAP_ALL_USER_ATTRIBUTES;
   char name[] = "dnsHostName";
-  char* attributes[] = {name, nullptr};
-  DirectoryEntry root;
-  if (ReadEntry(ldap_, std::string(), attributes, &root) == LDAP_SUCCESS) {
-    const DirectoryAttribute* found = root.Find(name);
-    if (found != nullptr && found->values.size() == 1 && IsHostName(found->values[0])) {
-      host_ = found->values[0];
-      return;
-    }
+  char* attributes[] = {all, name, nullptr};
+  root_dse_read_ = ReadEntry(ldap_, std::string(), attributes, &root_dse_) == LDAP_SUCCESS;
+  const DirectoryAttribute* found = root_dse_read_ ? root_dse_.Find(name) : nullptr;
+  if (found != nullptr && found->values.size() == 1 && IsHostName(found->values[0])) {
+    host_ = found->values[0];
+  } else {
+    host_ = HostOfUri(ldap_);
   }
-  host_ = HostOfUri(ldap_);
 }
 
 LdapConnection::~LdapConnection() {

@@ -10,13 +10,17 @@
 
 #include <windows.h>
 
+#include "directory_entry.h"
+
 class LdapConnection {
  public:
   // The connection to the server ("ldap://host[:port]", or empty for the one the LDAP client
   // configuration names), connected and bound on first use, and again after the server was
   // lost. Binds with SASL, the mechanism the configuration names or GSSAPI (the user's
   // Kerberos ticket); a mechanism that asks for a password is refused, never prompted for.
-  static HRESULT Get(const std::string& server_uri, std::shared_ptr<LdapConnection>* connection);
+  // connected_now, when given, tells whether this call made the connection.
+  static HRESULT Get(const std::string& server_uri, std::shared_ptr<LdapConnection>* connection,
+                     bool* connected_now = nullptr);
 
   ~LdapConnection();
   LdapConnection(const LdapConnection&) = delete;
@@ -26,6 +30,9 @@ class LdapConnection {
   // The DNS name of the domain controller the connection is bound to (the root DSE's
   // dnsHostName), for reaching its other services, such as SYSVOL, on the same machine.
   const std::string& host() const { return host_; }
+  // The root DSE as read when the connection was made (every attribute it hands out, and
+  // dnsHostName), for the bind that made the connection; null when that read failed.
+  const DirectoryEntry* root_dse() const { return root_dse_read_ ? &root_dse_ : nullptr; }
 
   // The HRESULT for the result of an operation on this connection. A result that means the
   // server is gone makes the next Get connect afresh.
@@ -35,9 +42,11 @@ class LdapConnection {
   explicit LdapConnection(LDAP* ldap) : ldap_(ldap) {}
   static HRESULT Connect(const std::string& server_uri,
                          std::shared_ptr<LdapConnection>* connection);
-  void FindHost();
+  void ReadRootDse();
 
   LDAP* ldap_;
   std::string host_;
+  DirectoryEntry root_dse_;
+  bool root_dse_read_ = false;
   std::atomic<bool> lost_{false};
 };
