@@ -17,7 +17,7 @@ bool IsNotFound(HRESULT result) {
 HRESULT PolicyFolder::ReadFile(const std::string& subfolder, const std::string& name,
                                PolicyFile* file) {
   PolicyFile result;
-  result.folder_url = subfolder.empty() ? url_ : ChildUrl(url_, subfolder);
+  result.folder_url = ChildUrl(url_, subfolder);
   result.name = name;
   HRESULT read = session_->ReadFile(ChildUrl(result.folder_url, name), &result.contents);
   if (SUCCEEDED(read)) {
@@ -29,18 +29,24 @@ HRESULT PolicyFolder::ReadFile(const std::string& subfolder, const std::string& 
   return read;
 }
 
+// The subfolder as spelled is listed first: a server that ignores case lists it under any
+// spelling, so the policy's folder is listed too only where the server compares with case.
 HRESULT PolicyFolder::FindByListing(const std::string& subfolder, PolicyFile* file) {
-  if (!subfolder.empty()) {
-    std::string spelled;
-    HRESULT found = FindName(url_, subfolder, &spelled);
-    if (FAILED(found) || spelled.empty()) return found;
-    file->folder_url = ChildUrl(url_, spelled);
-  }
-  file->folder_exists = true;
   std::string spelled;
   HRESULT found = FindName(file->folder_url, file->name, &spelled);
+  if (IsNotFound(found)) {
+    std::string folder;
+    found = FindName(url_, subfolder, &folder);
+    if (FAILED(found) || folder.empty() || folder == subfolder)
+      return IsNotFound(found) ? S_OK : found;
+    file->folder_url = ChildUrl(url_, folder);
+    found = FindName(file->folder_url, file->name, &spelled);
+  }
+  if (IsNotFound(found)) return S_OK;  // the folder is not there (any more)
+  if (FAILED(found)) return found;
+  file->folder_exists = true;
   // The exact spelling was not there; another one is read, the same one vanished meanwhile.
-  if (FAILED(found) || spelled.empty() || spelled == file->name) return found;
+  if (spelled.empty() || spelled == file->name) return S_OK;
   file->name = spelled;
   found = session_->ReadFile(ChildUrl(file->folder_url, spelled), &file->contents);
   file->exists = SUCCEEDED(found);
@@ -51,7 +57,6 @@ HRESULT PolicyFolder::FindName(const std::string& folder_url, const std::string&
                                std::string* found) {
   std::vector<std::string> names;
   HRESULT listed = session_->ListFolder(folder_url, &names);
-  if (IsNotFound(listed)) return S_OK;
   if (FAILED(listed)) return listed;
   for (const std::string& candidate : names) {
     if (SameIgnoringAsciiCase(candidate, name)) {

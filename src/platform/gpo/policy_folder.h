@@ -20,10 +20,11 @@ class PolicyFolder {
  public:
   PolicyFolder(SmbSession* session, std::string url) : session_(session), url_(std::move(url)) {}
 
-  // Reads subfolder/name (or name alone when subfolder is empty). The exact spelling is tried
-  // first, which a case-insensitive server (Windows, Samba) answers in one go; only when that
-  // finds nothing are the folders listed, for servers that compare names with case. A missing
-  // file is no failure: exists is false and the location names where it would go.
+  // Reads subfolder/name. The exact spelling is tried first, which a case-insensitive server
+  // (Windows, Samba) answers in one go; only when that finds nothing is the subfolder listed,
+  // and the policy's folder too when the subfolder is not found under that spelling, for
+  // servers that compare names with case. A missing file is no failure: exists is false and
+  // the location names where it would go.
   HRESULT ReadFile(const std::string& subfolder, const std::string& name, PolicyFile* file);
 
   // Opens name in the policy's own folder held against other writers (SmbSession::OpenHeld)
@@ -37,6 +38,8 @@ class PolicyFolder {
 
  private:
   HRESULT FindByListing(const std::string& subfolder, PolicyFile* file);
+  // The entry of the folder whose name equals name without regard to case; empty when there
+  // is none. A folder that is not there is reported as not found.
   HRESULT FindName(const std::string& folder_url, const std::string& name, std::string* found);
 
   SmbSession* session_;
