@@ -90,10 +90,16 @@ size_t ListByteCount(const char* list) {
 }
 
 // Reads up to count comma-separated items into bytes, keeping the low 8 bits of each; two
-// adjacent commas give a zero item, and items missing at the end leave bytes untouched.
+// adjacent commas give a zero item, and items missing at the end leave bytes untouched. The
+// editor's own items, two digits and a comma, are read without the general number rules.
 void ReadListItems(const char* list, BYTE* bytes, size_t count) {
   const char* cursor = list;
   for (size_t i = 0; i < count; ++i) {
+    if (ReadTwoDigitItem(cursor, &bytes[i])) {
+      if (cursor[2] == '\0') break;
+      cursor += 3;
+      continue;
+    }
     bytes[i] = static_cast<BYTE>(ReadHexLong(cursor) & 0xFF);
     const char* comma = FindAnsiChar(cursor, ',');
     if (comma == nullptr) break;

@@ -1,8 +1,21 @@
 #include "hex_number.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace {
+
+constexpr signed char DigitValue(int c) {
+  if (c >= '0' && c <= '9') return static_cast<signed char>(c - '0');
+  if (c >= 'a' && c <= 'f') return static_cast<signed char>(c - 'a' + 10);
+  if (c >= 'A' && c <= 'F') return static_cast<signed char>(c - 'A' + 10);
+  return -1;
+}
+
+template <size_t... Bytes>
+constexpr std::array<signed char, sizeof...(Bytes)> DigitTable(std::index_sequence<Bytes...>) {
+  return {DigitValue(static_cast<int>(Bytes))...};
+}
 
 // What a number's text holds; magnitude stops growing once it passes every 32-bit limit.
 struct HexText {
@@ -14,13 +27,6 @@ constexpr uint64_t kPastAnyLimit = uint64_t{1} << 33;
 
 bool IsCSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // Every byte consumed here is ASCII, so the scan never lands inside a double-byte character.
@@ -36,6 +42,8 @@ HexText ScanHex(const char* text) {
 }
 
 }  // namespace
+
+const std::array<signed char, 256> kHexDigitValues = DigitTable(std::make_index_sequence<256>());
 
 DWORD ReadHexDword(const char* text) {
   HexText number = ScanHex(text);
