@@ -80,10 +80,7 @@ const ParseCase kParsedCases[] = {
      {0, 0xff, 0xff, 0, 0xff, 0, 0, 0, 0, 0}},
     {R"("B"=hex:0x1f, 2)", "B", REG_BINARY, {0x1f, 0x02}},
     // Items that are almost the editor's two digits and a comma follow the general rules.
-    {R"("B"=hex:1f0,0g,g0,0x,x1,12 ,Ab,cD)",
-     "B",
-     REG_BINARY,
-     {0xf0, 0, 0, 0, 0, 0x12, 0xab, 0xcd}},
+    {R"("B"=hex:1f0,0g,g0,0x,x1,12 ,Ab,cD)", "B", REG_BINARY, {0xf0, 0, 0, 0, 0, 0x12, 0xab, 0xcd}},
     {R"("B"=hex:9F,fA,/0,:0,@0,G0,`0,g0,0/,0:,0@,0G,0`,0g,00)",
      "B",
      REG_BINARY,
