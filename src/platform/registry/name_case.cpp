@@ -34,8 +34,7 @@ constexpr CaseRun kCaseRuns[] = {
 
 }  // namespace
 
-char16_t UpcaseNameChar(char16_t c) {
-  if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+char16_t UpcaseNonAsciiNameChar(char16_t c) {
   // The last run that starts at or before c.
   auto after = std::upper_bound(std::begin(kCaseRuns), std::end(kCaseRuns), c,
                                 [](char16_t unit, const CaseRun& run) { return unit < run.first; });
@@ -61,6 +60,7 @@ bool SameName(std::u16string_view a, std::u16string_view b) {
 
 int CompareNames(std::u16string_view a, std::u16string_view b) {
   for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    if (a[i] == b[i]) continue;
     char16_t x = UpcaseNameChar(a[i]);
     char16_t y = UpcaseNameChar(b[i]);
     if (x != y) return x < y ? -1 : 1;
