@@ -67,10 +67,10 @@ bool JoinAsciiLines(const char** line, std::string* joined) {
   }
 }
 
-std::string JoinEntry(const char** line) {
-  std::string joined;
-  if (JoinAsciiLines(line, &joined)) return joined;
-  return JoinThroughUtf16(line);
+// Joins into *joined, whose room is reused from entry to entry.
+void JoinEntry(const char** line, std::string* joined) {
+  joined->clear();
+  if (!JoinAsciiLines(line, joined)) *joined = JoinThroughUtf16(line);
 }
 
 void PrintParseFailure(LSTATUS status, const char* line) {
@@ -110,9 +110,10 @@ class EntryWriter {
 
 void ImportEntries(const char* lines, HKEY key) {
   EntryWriter writer(key);
+  std::string entry;
   for (const char* line = lines; *line != '\0'; line = NextLine(line)) {
     try {
-      std::string entry = JoinEntry(&line);
+      JoinEntry(&line, &entry);
       writer.Write(entry.c_str(), line);
     } catch (const std::bad_alloc&) {
       PrintParseFailure(ERROR_NOT_ENOUGH_MEMORY, line);
