@@ -16,6 +16,18 @@ bool IsStringType(DWORD type) {
   return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
+// StoredData for ASCII text, which every code page widens unchanged: written straight into the
+// stored bytes. False, storing nothing, for other text.
+bool StoreAsciiText(const BYTE* data, DWORD size, std::vector<BYTE>* stored) {
+  BYTE all = 0;
+  for (DWORD i = 0; i < size; ++i) all |= data[i];
+  if (all >= 0x80) return false;
+  bool add_terminator = size > 0 && data[size - 1] != 0;
+  stored->assign(2 * (size_t{size} + add_terminator), 0);
+  for (DWORD i = 0; i < size; ++i) (*stored)[2 * i] = data[i];
+  return true;
+}
+
 // The bytes the hive keeps for data handed to RegSetValueExA: strings converted to UTF-16LE and,
 // as Windows does, given a terminating NUL when the caller left it out; other types as given.
 LSTATUS StoredData(DWORD type, const BYTE* data, DWORD size, std::vector<BYTE>* stored) {
@@ -25,6 +37,7 @@ LSTATUS StoredData(DWORD type, const BYTE* data, DWORD size, std::vector<BYTE>* 
   }
   // No code page turns n bytes into fewer than 2n/3 UTF-16 bytes, so such text can never fit.
   if (size / 3 * 2 > kMaxValueDataSize) return ERROR_FILE_TOO_LARGE;
+  if (StoreAsciiText(data, size, stored)) return ERROR_SUCCESS;
   std::u16string text;
   LSTATUS status = AnsiToUtf16(reinterpret_cast<const char*>(data), size, &text);
   if (status != ERROR_SUCCESS) return status;

@@ -56,6 +56,8 @@ TEST_F(RegValuesTest, StoresStringsAsUtf16AndHandsThemBackInTheCodePage) {
       {"multi unterminated", REG_MULTI_SZ, "a\0b"s, "a\0\0\0b\0\0\0"s, "a\0b\0"s},
       {"Latin-1", REG_SZ, "\xc3\xa9\0"s, "\xe9\0\0\0"s, "\xc3\xa9\0"s},
       {"CJK", REG_SZ, "\xe4\xb8\xad\0"s, "\x2d\x4e\0\0"s, "\xe4\xb8\xad\0"s},
+      {"last ASCII", REG_SZ, "\x7f"s, "\x7f\0\0\0"s, "\x7f\0"s},
+      {"ASCII then Latin-1, unterminated", REG_SZ, "a\xc3\xa9"s, "a\0\xe9\0\0\0"s, "a\xc3\xa9\0"s},
       {"binary, odd length", REG_BINARY, "\1\2\3"s, "\1\2\3"s, "\1\2\3"s},
       {"binary with zeros", REG_BINARY, "a\0"s, "a\0"s, "a\0"s},
       {"dword", REG_DWORD, "\1\0\0\0"s, "\1\0\0\0"s, "\1\0\0\0"s},
