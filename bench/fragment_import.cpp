@@ -70,7 +70,7 @@ bool Measure(const std::string& path, const GeneratedFragment& generated,
       if (result.result == S_OK && !LastSectionImported(root, generated)) result.result = E_FAIL;
       RegCloseKey(root);
       result.import_seconds = SecondsSince(&start);
-      auto saved = std::make_unique<std::vector<BYTE>>(hive->Save());
+      auto saved = std::make_unique<std::string>(hive->Save());
       result.save_seconds = SecondsSince(&start);
       hive.reset();
       saved.reset();

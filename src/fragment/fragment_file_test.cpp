@@ -362,11 +362,6 @@ std::string ExpectedUserPol() {
                              Utf16Bytes(std::u16string(u"only for the user half") + u'\0'));
 }
 
-std::string Saved(const RegistryHive& hive) {
-  std::vector<BYTE> bytes = hive.Save();
-  return std::string(bytes.begin(), bytes.end());
-}
-
 // The policy half after importing the export with the given root index, saved as Registry.pol.
 std::string ImportExport(const std::string& path, UINT root_index, const char* stale_key) {
   OpenHive policy;
@@ -374,7 +369,7 @@ std::string ImportExport(const std::string& path, UINT root_index, const char* s
   Import import = ImportFile(path, policy.root, root_index);
   EXPECT_EQ(import.result, S_OK);
   EXPECT_EQ(import.output, "");
-  return Saved(policy.hive);
+  return policy.hive.Save();
 }
 
 TEST(FragmentFileTest, RegeditExportGivesExactRegistryPol) {
@@ -390,7 +385,7 @@ TEST(FragmentFileTest, RegeditExportGivesExactRegistryPol) {
   ASSERT_EQ(
       RegistryHive::Load(reinterpret_cast<const BYTE*>(machine.data()), machine.size(), &loaded),
       S_OK);
-  EXPECT_EQ(Saved(*loaded), machine);
+  EXPECT_EQ(loaded->Save(), machine);
   HKEY root = loaded->OpenRoot();
   std::vector<std::string> expected = {
       "Software",

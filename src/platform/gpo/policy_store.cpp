@@ -89,8 +89,7 @@ HRESULT PolicyStore::Save(bool machine, bool add, const GUID& extension, const G
   if (FAILED(result)) return result;
   const DWORD version = RaisePolicyVersion(file_version, container_->version(), machine);
 
-  std::vector<BYTE> pol = half.hive->Save();
-  result = folder_->ReplaceFile(half.file, std::string(pol.begin(), pol.end()));
+  result = folder_->ReplaceFile(half.file, half.hive->Save());
   if (FAILED(result)) return result;
   half.file.folder_exists = half.file.exists = true;
 

@@ -14,7 +14,7 @@ HRESULT RegistryHive::Load(const BYTE* data, size_t size, std::unique_ptr<Regist
   return S_OK;
 }
 
-std::vector<BYTE> RegistryHive::Save() const {
+std::string RegistryHive::Save() const {
   auto lock = LockRegistry();
   return WriteRegistryPol(*root_);
 }

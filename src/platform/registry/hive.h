@@ -5,7 +5,7 @@
 
 #include <cstddef>
 #include <memory>
-#include <vector>
+#include <string>
 
 #include <windows.h>
 
@@ -26,7 +26,8 @@ class RegistryHive {
   // The hive as the bytes of a Registry.pol file. Loading them gives back the same keys and
   // values, and saving that gives the same bytes. (A default value of type REG_NONE without data
   // is written as the key-only record, which it cannot be told from, so it comes back as the key.)
-  std::vector<BYTE> Save() const;
+  // The bytes come in the string type the file functions take, so they are not copied again.
+  std::string Save() const;
 
   // A new handle to the root key, for the Reg* functions; the caller closes it with RegCloseKey.
   // The handle keeps the hive's keys alive, so it may be used and closed after the hive is gone.

@@ -1,6 +1,4 @@
 // RegCreateKeyExA, RegOpenKeyExA, RegDeleteKeyA, RegEnumKeyExA and RegCloseKey.
-#include <algorithm>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -299,10 +297,8 @@ TEST_F(RegKeysTest, DoubleByteTrailBackslashStaysInTheName) {
   RegCloseKey(key);
   EXPECT_EQ(SubkeyNames(root_), Names{"\x81\x5c"});
   EXPECT_TRUE(KeyExists(root_, path));
-  std::vector<BYTE> saved = hive_.Save();
-  const BYTE stored_path[] = {0x57, 0x4E, '\\', 0, 'S', 0, 'u', 0, 'b', 0};
-  EXPECT_NE(std::search(saved.begin(), saved.end(), std::begin(stored_path), std::end(stored_path)),
-            saved.end());
+  const std::string stored_path("\x57\x4E\\\0S\0u\0b\0", 10);
+  EXPECT_NE(hive_.Save().find(stored_path), std::string::npos);
   EXPECT_EQ(RegDeleteKeyA(root_, "\x81\x5c\\Sub"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKeyA(root_, "\x81\x5c"), ERROR_SUCCESS);
 }

@@ -203,12 +203,13 @@ LSTATUS ReadRegistryPol(const BYTE* data, size_t size, RegistryKey& root) {
   return ERROR_SUCCESS;
 }
 
-std::vector<BYTE> WriteRegistryPol(const RegistryKey& root) {
+std::string WriteRegistryPol(const RegistryKey& root) {
   PolSizer sizer;
   AppendKey(root, std::u16string(), &sizer);
-  std::vector<BYTE> bytes(sizeof kHeader + sizer.size());
-  std::memcpy(bytes.data(), kHeader, sizeof kHeader);
-  PolWriter writer(bytes.data() + sizeof kHeader);
+  std::string bytes(sizeof kHeader + sizer.size(), '\0');
+  BYTE* out = reinterpret_cast<BYTE*>(bytes.data());
+  std::memcpy(out, kHeader, sizeof kHeader);
+  PolWriter writer(out + sizeof kHeader);
   AppendKey(root, std::u16string(), &writer);
   return bytes;
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
+#include <string>
 
 #include <windows.h>
 
@@ -19,5 +19,5 @@ LSTATUS ReadRegistryPol(const BYTE* data, size_t size, RegistryKey& root);
 // Writes the hive below root as the Windows editor orders it: depth first, subkeys in
 // case-insensitive order, each key's values in creation order before its subkeys, and a
 // key-only record just for a key with neither values nor subkeys. Reading the result back and
-// writing again gives the same bytes.
-std::vector<BYTE> WriteRegistryPol(const RegistryKey& root);
+// writing again gives the same bytes. The bytes come in the string type the file functions take.
+std::string WriteRegistryPol(const RegistryKey& root);

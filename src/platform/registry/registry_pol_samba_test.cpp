@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -28,7 +27,7 @@ print("repacked identically" if ndr_pack(pol) == data else "repacked differently
 )";
 
 // What the decoder prints for pol, followed by its exit status.
-std::string DecodeWithSamba(const std::vector<BYTE>& pol) {
+std::string DecodeWithSamba(const std::string& pol) {
   char path[] = "/tmp/registry_pol_XXXXXX";
   int file = mkstemp(path);
   if (file < 0) return "no scratch file";

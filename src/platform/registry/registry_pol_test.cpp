@@ -1,7 +1,6 @@
 // The Registry.pol codec, through RegistryHive::Load and Save.
 #include <memory>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -48,11 +47,6 @@ std::string Sz(std::u16string_view text) {
   return Utf16(text) + "\0\0"s;
 }
 
-std::string SaveToString(const RegistryHive& hive) {
-  std::vector<BYTE> bytes = hive.Save();
-  return std::string(bytes.begin(), bytes.end());
-}
-
 HRESULT Load(const std::string& bytes, std::unique_ptr<RegistryHive>* hive) {
   return RegistryHive::Load(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), hive);
 }
@@ -66,7 +60,7 @@ TEST(RegistryPolTest, LaysOutARecordByteForByte) {
   const std::string expected = kHeader +
                                "[\0K\0\0\0;\0V\0\0\0;\0\4\0\0\0;\0\4\0\0\0;\0\5\0\0\0]\0"s +
                                "[\0K\0\0\0;\0S\0\0\0;\0\1\0\0\0;\0\6\0\0\0;\0h\0i\0\0\0]\0"s;
-  EXPECT_EQ(SaveToString(hive), expected);
+  EXPECT_EQ(hive.Save(), expected);
   RegCloseKey(key);
   RegCloseKey(root);
 }
@@ -95,7 +89,7 @@ std::string WriteScrambledHive() {
   RegCloseKey(CreateKey(parent, "Child"));
   SetValue(root, "", REG_NONE, ""s);
   for (HKEY key : {zeta, beta, policies, leaf, parent, root}) RegCloseKey(key);
-  return SaveToString(hive);
+  return hive.Save();
 }
 
 const std::string kScrambledHiveFile =
@@ -128,7 +122,7 @@ TEST(RegistryPolTest, LoadingAndSavingGivesTheSameBytes) {
   for (size_t i = 0; i < std::size(files); ++i) {
     std::unique_ptr<RegistryHive> hive;
     ASSERT_EQ(Load(files[i], &hive), S_OK) << "file " << i;
-    EXPECT_EQ(SaveToString(*hive), files[i]) << "file " << i;
+    EXPECT_EQ(hive->Save(), files[i]) << "file " << i;
   }
 }
 
@@ -159,7 +153,7 @@ TEST(RegistryPolTest, LoadsOtherWritersFilesIntoTheSameHive) {
   for (const Row& row : rows) {
     std::unique_ptr<RegistryHive> hive;
     ASSERT_EQ(Load(row.file, &hive), S_OK) << row.what;
-    EXPECT_EQ(SaveToString(*hive), row.saved) << row.what;
+    EXPECT_EQ(hive->Save(), row.saved) << row.what;
   }
 }
 
