@@ -9,7 +9,11 @@
 
 namespace {
 
-constexpr size_t kChunkSize = 64 * 1024;
+// libsmbclient splits a read or write into requests of the size the server allows (Samba offers
+// 8 MiB) and keeps several in flight, so large pieces cost few round trips. Reads start small, as
+// most files read here are a few hundred bytes, and grow with what has come.
+constexpr size_t kFirstReadPiece = 64 * 1024;
+constexpr size_t kLargestPiece = 8 * 1024 * 1024;
 
 HRESULT LastSmbError() {
   return HresultFromSmbErrno(errno);
@@ -23,14 +27,17 @@ SmbFile::~SmbFile() {
 
 HRESULT SmbFile::ReadToEnd(std::string* contents) {
   std::string data;
-  char chunk[kChunkSize];
   // libsmbclient reads on until the count or the end of the file, so a short read is the end
   // and needs no further request to confirm it.
-  for (ssize_t got = sizeof chunk; got == ssize_t(sizeof chunk);) {
-    got = smbc_getFunctionRead(context_)(context_, file_, chunk, sizeof chunk);
+  for (bool more = true; more;) {
+    size_t piece = std::clamp(data.size(), kFirstReadPiece, kLargestPiece);
+    size_t start = data.size();
+    data.resize(start + piece);
+    ssize_t got = smbc_getFunctionRead(context_)(context_, file_, data.data() + start, piece);
     if (got < 0) return LastSmbError();
-    data.append(chunk, static_cast<size_t>(got));
+    data.resize(start + static_cast<size_t>(got));
     position_ += static_cast<size_t>(got);
+    more = static_cast<size_t>(got) == piece;
   }
   known_size_ = position_;
   *contents = std::move(data);
@@ -39,7 +46,7 @@ HRESULT SmbFile::ReadToEnd(std::string* contents) {
 
 HRESULT SmbFile::Write(const std::string& contents) {
   for (size_t written = 0; written < contents.size();) {
-    size_t count = std::min(kChunkSize, contents.size() - written);
+    size_t count = std::min(kLargestPiece, contents.size() - written);
     ssize_t put =
         smbc_getFunctionWrite(context_)(context_, file_, contents.data() + written, count);
     if (put < 0) return LastSmbError();
