@@ -18,6 +18,18 @@ LSTATUS ResolvePath(HKEY handle, LPCSTR path, const OpenKey** start, std::u16str
   return status;
 }
 
+// The key that path (ANSI text) names below handle, which must exist, and the open key behind
+// handle.
+LSTATUS FindExistingKey(HKEY handle, LPCSTR path, const OpenKey** start,
+                        std::shared_ptr<RegistryKey>* key) {
+  std::u16string path_text;
+  KeyNames names;
+  LSTATUS status = ResolvePath(handle, path, start, &path_text, &names);
+  if (status != ERROR_SUCCESS) return status;
+  *key = (*start)->key->FindPath(names);
+  return *key ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace
 
 LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpClass*/,
@@ -48,12 +60,9 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, RE
   *phkResult = nullptr;
   auto lock = LockRegistry();
   const OpenKey* start = nullptr;
-  std::u16string path;
-  KeyNames names;
-  LSTATUS status = ResolvePath(hKey, lpSubKey, &start, &path, &names);
+  std::shared_ptr<RegistryKey> key;
+  LSTATUS status = FindExistingKey(hKey, lpSubKey, &start, &key);
   if (status != ERROR_SUCCESS) return status;
-  std::shared_ptr<RegistryKey> key = start->key->FindPath(names);
-  if (!key) return ERROR_FILE_NOT_FOUND;
   *phkResult = AddKeyHandle(OpenKey{start->root, std::move(key), samDesired});
   return ERROR_SUCCESS;
 }
@@ -62,12 +71,9 @@ LSTATUS WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
   if (!lpSubKey) return ERROR_INVALID_PARAMETER;
   auto lock = LockRegistry();
   const OpenKey* start = nullptr;
-  std::u16string path;
-  KeyNames names;
-  LSTATUS status = ResolvePath(hKey, lpSubKey, &start, &path, &names);
-  if (status != ERROR_SUCCESS) return status;
-  std::shared_ptr<RegistryKey> key = start->key->FindPath(names);
-  return key ? key->Detach() : ERROR_FILE_NOT_FOUND;
+  std::shared_ptr<RegistryKey> key;
+  LSTATUS status = FindExistingKey(hKey, lpSubKey, &start, &key);
+  return status == ERROR_SUCCESS ? key->Detach() : status;
 }
 
 LSTATUS WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
