@@ -223,6 +223,11 @@ TEST_F(PrivateProfileTest, ReadsAChangedFileAgain) {
   SetModified(other, 1000000001);
   EXPECT_EQ(LinesOf(other, "s"), "a=55\0"s) << "another path";
   EXPECT_EQ(LinesOf(path, "s"), "a=44\0"s) << "back to the first path";
+
+  ASSERT_EQ(unlink(path.c_str()), 0);
+  Call removed = Section(path, "s", 64);
+  EXPECT_EQ(removed.returned, 0u) << "removed after it was read";
+  EXPECT_EQ(removed.error, DWORD{ERROR_FILE_NOT_FOUND}) << "removed after it was read";
 }
 
 TEST_F(PrivateProfileTest, SurvivesBinaryFiles) {

@@ -9,5 +9,5 @@
 #include "parsed_profile.h"
 
 // The parsed file at path, or null with a Win32 code. Holds one parsed file at a time: asking
-// for another path, or for a file that changed, replaces it.
+// for another path, or for a file that changed (HeldProfileFile::Unchanged), replaces it.
 std::shared_ptr<const ParsedProfile> LoadProfile(const char* path, DWORD* error);

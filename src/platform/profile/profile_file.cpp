@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <utility>
 
 #include <winerror.h>
 
@@ -27,62 +28,78 @@ bool IdentityFromStat(const struct stat& status, ProfileFileIdentity* identity, 
     *error = ERROR_ACCESS_DENIED;
     return false;
   }
-  *identity = ProfileFileIdentity{status.st_dev, status.st_ino, status.st_size,
-                                  Nanoseconds(status.st_mtim), Nanoseconds(status.st_ctim)};
+  *identity = ProfileFileIdentity{status.st_dev,
+                                  status.st_ino,
+                                  status.st_nlink,
+                                  status.st_size,
+                                  Nanoseconds(status.st_mtim),
+                                  Nanoseconds(status.st_ctim)};
   return true;
 }
 
-class OpenFile {
- public:
-  explicit OpenFile(int fd) : fd_(fd) {}
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  ~OpenFile() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int fd() const { return fd_; }
-
- private:
-  int fd_;
-};
+// A device or pipe is refused before it is opened, which could block or have effects of its own.
+bool IsRegularFile(const char* path, DWORD* error) {
+  struct stat status;
+  ProfileFileIdentity identity;
+  if (stat(path, &status) == 0) return IdentityFromStat(status, &identity, error);
+  *error = Win32ErrorFromErrno(errno);
+  return false;
+}
 
 }  // namespace
 
 bool ProfileFileIdentity::operator==(const ProfileFileIdentity& other) const {
-  return device == other.device && inode == other.inode && size == other.size &&
-         modified_ns == other.modified_ns && changed_ns == other.changed_ns;
+  return device == other.device && inode == other.inode && links == other.links &&
+         size == other.size && modified_ns == other.modified_ns && changed_ns == other.changed_ns;
 }
 
-bool StatProfileFile(const char* path, ProfileFileIdentity* identity, DWORD* error) {
-  struct stat status;
-  if (stat(path, &status) != 0) {
-    *error = Win32ErrorFromErrno(errno);
-    return false;
+HeldProfileFile::HeldProfileFile(HeldProfileFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), identity_(other.identity_) {}
+
+HeldProfileFile& HeldProfileFile::operator=(HeldProfileFile&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+    identity_ = other.identity_;
   }
-  return IdentityFromStat(status, identity, error);
+  return *this;
+}
+
+HeldProfileFile::~HeldProfileFile() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool HeldProfileFile::TakeIdentity(DWORD* error) {
+  struct stat status;
+  if (fstat(fd_, &status) == 0) return IdentityFromStat(status, &identity_, error);
+  *error = Win32ErrorFromErrno(errno);
+  return false;
+}
+
+bool HeldProfileFile::Unchanged() const {
+  struct stat status;
+  ProfileFileIdentity now;
+  DWORD error = 0;
+  return fd_ >= 0 && fstat(fd_, &status) == 0 && IdentityFromStat(status, &now, &error) &&
+         now == identity_;
 }
 
 // The file is read to its end whatever its size was when opened, so a file that grows while it
 // is read is still read whole; the identity then no longer matches and the next call reads again.
-bool ReadProfileFile(const char* path, UINT code_page, TextBuffer* text,
-                     ProfileFileIdentity* identity, DWORD* error) {
-  OpenFile file(open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  int fd = file.fd();
-  if (fd < 0) {
+bool ReadProfileFile(const char* path, UINT code_page, TextBuffer* text, HeldProfileFile* held,
+                     DWORD* error) {
+  if (!IsRegularFile(path, error)) return false;
+  HeldProfileFile file(open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (file.fd() < 0) {
     *error = Win32ErrorFromErrno(errno);
     return false;
   }
-  struct stat status;
-  if (fstat(fd, &status) != 0) {
-    *error = Win32ErrorFromErrno(errno);
-    return false;
-  }
-  if (!IdentityFromStat(status, identity, error)) return false;
+  if (!file.TakeIdentity(error)) return false;
 
-  ProfileDecoder decoder(code_page, static_cast<size_t>(status.st_size));
+  ProfileDecoder decoder(code_page, static_cast<size_t>(file.identity().size));
   std::unique_ptr<char[]> block(new char[kReadBlock]);
   for (;;) {
-    ssize_t count = read(fd, block.get(), kReadBlock);
+    ssize_t count = read(file.fd(), block.get(), kReadBlock);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
       *error = Win32ErrorFromErrno(errno);
@@ -96,5 +113,6 @@ bool ReadProfileFile(const char* path, UINT code_page, TextBuffer* text,
     return false;
   }
   *text = std::move(decoder.text());
+  *held = std::move(file);
   return true;
 }
