@@ -1,5 +1,7 @@
 #include "entry_reader.h"
 
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -23,10 +25,26 @@ void AppendWide(const char* line, WideText* entry) {
   entry->append(wide.get(), wide.length());
 }
 
+// Eight bytes at a time: most entries are ASCII, and all of their text is tested.
 bool IsAscii(const char* text, size_t length) {
-  unsigned char all = 0;
-  for (size_t i = 0; i < length; ++i) all |= static_cast<unsigned char>(text[i]);
-  return all < 0x80;
+  uint64_t all = 0;
+  size_t i = 0;
+  for (; i + sizeof all <= length; i += sizeof all) {
+    uint64_t word;
+    std::memcpy(&word, text + i, sizeof word);
+    all |= word;
+  }
+  for (; i < length; ++i) all |= static_cast<unsigned char>(text[i]);
+  return (all & 0x8080808080808080) == 0;
+}
+
+// Whether the code page takes text to UTF-16 and back unchanged: ASCII in every code page, and
+// well-formed UTF-8 (no surrogates, no overlong forms) in a UTF-8 code page.
+bool RoundTripsUnchanged(const char* text, size_t length) {
+  if (IsAscii(text, length)) return true;
+  return GetACP() == CP_UTF8 && length <= INT_MAX &&
+         MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, static_cast<int>(length), nullptr,
+                             0) > 0;
 }
 
 // The entry that starts at *line, joined across lines that end in a backslash (the backslash is
@@ -50,13 +68,13 @@ std::string JoinThroughUtf16(const char** line) {
   return BstrToAnsi(wide.get());
 }
 
-// JoinThroughUtf16 for an entry of ASCII lines, which every code page takes to UTF-16 and back
-// unchanged: the lines are joined as they are. False, leaving *line alone, when a line that
-// would be taken in is not ASCII.
-bool JoinAsciiLines(const char** line, std::string* joined) {
+// JoinThroughUtf16 for an entry of lines that the round trip leaves unchanged: the lines are
+// joined as they are. False, leaving *line alone, when a line that would be taken in is changed
+// by the round trip.
+bool JoinUnchangedLines(const char** line, std::string* joined) {
   for (const char* current = *line;; current = NextLine(current)) {
     size_t length = std::strlen(current);
-    if (!IsAscii(current, length)) return false;
+    if (!RoundTripsUnchanged(current, length)) return false;
     joined->append(current, length);
     bool continued = !joined->empty() && joined->back() == '\\';
     if (continued) joined->pop_back();
@@ -70,7 +88,7 @@ bool JoinAsciiLines(const char** line, std::string* joined) {
 // Joins into *joined, whose room is reused from entry to entry.
 void JoinEntry(const char** line, std::string* joined) {
   joined->clear();
-  if (!JoinAsciiLines(line, joined)) *joined = JoinThroughUtf16(line);
+  if (!JoinUnchangedLines(line, joined)) *joined = JoinThroughUtf16(line);
 }
 
 void PrintParseFailure(LSTATUS status, const char* line) {
