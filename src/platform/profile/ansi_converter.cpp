@@ -10,7 +10,7 @@ namespace {
 constexpr char16_t kReplacement = 0xFFFD;
 // ASCII is decided per group: small enough that a stray non-ASCII character costs little,
 // large enough that text full of them makes few conversion calls.
-constexpr size_t kGroupUnits = 512;
+constexpr size_t kGroupUnits = 64;
 
 bool IsHighSurrogate(char16_t unit) {
   return unit >= 0xD800 && unit <= 0xDBFF;
