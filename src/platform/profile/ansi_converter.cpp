@@ -1,6 +1,8 @@
 #include "ansi_converter.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include <winbase.h>
 #include <winnls.h>
@@ -19,10 +21,17 @@ bool IsLowSurrogate(char16_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
+// Four units at a time, as every unit of the text passes here.
 bool IsAscii(const char16_t* units, size_t count) {
-  char16_t all = 0;
-  for (size_t i = 0; i < count; ++i) all |= units[i];
-  return all < 0x80;
+  uint64_t all = 0;
+  size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    uint64_t four;
+    std::memcpy(&four, units + i, sizeof four);
+    all |= four;
+  }
+  for (; i < count; ++i) all |= units[i];
+  return (all & 0xFF80FF80FF80FF80) == 0;
 }
 
 // ASCII is the same bytes in every ANSI code page.

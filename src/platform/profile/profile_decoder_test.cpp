@@ -42,6 +42,11 @@ TEST(ProfileDecoderTest, DecodesEachByteOrderMarkToUtf8) {
       {"UTF-16LE", "\xFF\xFE[\0s\0]\0\r\0\n\0-\0\x2D\x4E"s, "[s]\r\n-\xE4\xB8\xAD"},
       {"UTF-16BE", "\xFE\xFF\0[\0s\0]\0\n\x4E\x2D"s, "[s]\n\xE4\xB8\xAD"},
       {"UTF-16LE surrogate pair", "\xFF\xFE\x3D\xD8\x00\xDE"s, "\xF0\x9F\x98\x80"},
+      // Units just past ASCII, by their low byte (U+0080) or their high byte alone (U+0100),
+      // first in a group of four units and last in one.
+      {"UTF-16LE just past ASCII", "\xFF\xFE\x80\0b\0c\0d\0e\0f\0g\0\x00\x01"s,
+       "\xC2\x80"
+       "bcdefg\xC4\x80"},
       {"ANSI NUL bytes dropped", "[s\0]\na\0=b\n\0\0\0\n"s, "[s]\na=b\n\n"},
       {"UTF-16LE NUL units dropped",
        "\xFF\xFE"
