@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <windows.h>
@@ -32,9 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ImportEntries(lines.data(), root);
   RegCloseKey(root);
 
-  std::vector<BYTE> saved = hive.Save();
+  std::string saved = hive.Save();
   std::unique_ptr<RegistryHive> loaded;
-  RequireProperty(SUCCEEDED(RegistryHive::Load(saved.data(), saved.size(), &loaded)),
+  RequireProperty(SUCCEEDED(RegistryHive::Load(reinterpret_cast<const BYTE*>(saved.data()),
+                                               saved.size(), &loaded)),
                   "what the entries wrote saves as a Registry.pol that loads");
   RequireProperty(loaded->Save() == saved, "the loaded hive saves the same bytes");
   return 0;

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
-#include <vector>
 
 #include <windows.h>
 
@@ -19,9 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RequireProperty(hive.get() == before, "a refused file leaves the hive as it was");
     return 0;
   }
-  std::vector<BYTE> saved = hive->Save();
+  std::string saved = hive->Save();
   std::unique_ptr<RegistryHive> reloaded;
-  RequireProperty(SUCCEEDED(RegistryHive::Load(saved.data(), saved.size(), &reloaded)),
+  RequireProperty(SUCCEEDED(RegistryHive::Load(reinterpret_cast<const BYTE*>(saved.data()),
+                                               saved.size(), &reloaded)),
                   "a saved hive loads again");
   RequireProperty(reloaded->Save() == saved, "a reloaded hive saves the same bytes");
   return 0;
