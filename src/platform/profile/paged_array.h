@@ -1,5 +1,5 @@
-// A growable array of plain records on a TextBuffer's pages: it grows without copying and with
-// few page faults, which matters for the hundreds of thousands of sections of a large file.
+// A growable array of plain records on a TextBuffer's pages: it grows without copying, which
+// matters for the hundreds of thousands of sections of a large file.
 #pragma once
 
 #include <cstddef>

@@ -21,13 +21,6 @@ size_t RoundUpToPages(size_t bytes) {
   return (bytes + page_size - 1) / page_size * page_size;
 }
 
-// Huge pages cut the page faults of a large text a hundredfold; where the kernel has none to
-// give, the advice is ignored.
-void AdviseHugePages(char* data, size_t capacity) {
-  constexpr size_t kHugePage = size_t{2} << 20;
-  if (capacity >= kHugePage) madvise(data, capacity, MADV_HUGEPAGE);
-}
-
 }  // namespace
 
 TextBuffer::TextBuffer(TextBuffer&& other) noexcept
@@ -62,7 +55,6 @@ void TextBuffer::Remap(size_t capacity) {
   if (pages == MAP_FAILED) throw std::bad_alloc();
   data_ = static_cast<char*>(pages);
   capacity_ = capacity;
-  AdviseHugePages(data_, capacity_);
 }
 
 // Grows by half again at least, so that appending stays linear even where remapping copies.
