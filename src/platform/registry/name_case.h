@@ -25,18 +25,9 @@ bool SameName(std::u16string_view a, std::u16string_view b);
 // The order of UpcaseName(a) against UpcaseName(b), negative, zero or positive, building neither.
 int CompareNames(std::u16string_view a, std::u16string_view b);
 
-// Orders a map keyed by upper-cased names; a look-up may pass the name as spelled, wrapped in
-// SpelledName, which is compared as if upper-cased.
-struct SpelledName {
-  std::u16string_view text;
-};
-struct UpcasedNameLess {
-  using is_transparent = void;
-  bool operator()(const std::u16string& a, const std::u16string& b) const { return a < b; }
-  bool operator()(const std::u16string& upcased, SpelledName name) const {
-    return CompareNames(upcased, name.text) < 0;
-  }
-  bool operator()(SpelledName name, const std::u16string& upcased) const {
-    return CompareNames(name.text, upcased) < 0;
+// Orders a map by names compared without case, as CompareNames orders them.
+struct NameLess {
+  bool operator()(std::u16string_view a, std::u16string_view b) const {
+    return CompareNames(a, b) < 0;
   }
 };

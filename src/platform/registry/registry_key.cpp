@@ -40,7 +40,7 @@ LSTATUS RegistryKey::Detach() {
   if (is_root() || !subkeys_.empty()) return ERROR_ACCESS_DENIED;
   RegistryKey* parent = std::exchange(parent_, nullptr);
   deleted_ = true;
-  parent->subkeys_.erase(UpcaseName(name_));
+  parent->subkeys_.erase(name_);
   parent->ordered_subkeys_.clear();
   return ERROR_SUCCESS;
 }
@@ -92,13 +92,13 @@ void RegistryKey::SetValue(std::u16string_view name, DWORD type, std::vector<BYT
 }
 
 std::shared_ptr<RegistryKey> RegistryKey::FindSubkey(std::u16string_view name) const {
-  auto found = subkeys_.find(SpelledName{name});
+  auto found = subkeys_.find(name);
   return found == subkeys_.end() ? nullptr : found->second;
 }
 
 std::shared_ptr<RegistryKey> RegistryKey::AddSubkey(std::u16string_view name) {
   auto subkey = std::make_shared<RegistryKey>(std::u16string(name), this);
-  subkeys_.emplace(UpcaseName(name), subkey);
+  subkeys_.emplace(subkey->name(), subkey);
   ordered_subkeys_.clear();
   return subkey;
 }

@@ -65,8 +65,8 @@ class RegistryKey : public std::enable_shared_from_this<RegistryKey> {
   RegistryKey* parent_;  // null for the root and for a detached key
   size_t depth_;
   bool deleted_ = false;
-  // Keyed by upper-cased name.
-  std::map<std::u16string, std::shared_ptr<RegistryKey>, UpcasedNameLess> subkeys_;
+  // Keyed by each subkey's own name, which the subkey holds as long as the entry exists.
+  std::map<std::u16string_view, std::shared_ptr<RegistryKey>, NameLess> subkeys_;
   // Subkeys in order for enumeration by index, rebuilt after the set changes.
   mutable std::vector<const RegistryKey*> ordered_subkeys_;
   std::vector<RegistryValue> values_;
