@@ -13,25 +13,21 @@ std::shared_ptr<RegistryKey> RegistryKey::CreateRoot() {
 }
 
 std::shared_ptr<RegistryKey> RegistryKey::FindPath(const KeyNames& names) {
-  std::shared_ptr<RegistryKey> key = shared_from_this();
+  RegistryKey* key = this;
   for (std::u16string_view name : names) {
     key = key->FindSubkey(name);
-    if (!key) break;
+    if (!key) return nullptr;
   }
-  return key;
+  return key->shared_from_this();
 }
 
 LSTATUS RegistryKey::CreatePath(const KeyNames& names, std::shared_ptr<RegistryKey>* key,
                                 bool* created) {
   if (depth_ + names.size() > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
-  std::shared_ptr<RegistryKey> current = shared_from_this();
+  RegistryKey* current = this;
   *created = false;
-  for (std::u16string_view name : names) {
-    std::shared_ptr<RegistryKey> next = current->FindSubkey(name);
-    *created = !next;
-    current = next ? std::move(next) : current->AddSubkey(name);
-  }
-  *key = std::move(current);
+  for (std::u16string_view name : names) current = current->FindOrAddSubkey(name, created);
+  *key = current->shared_from_this();
   return ERROR_SUCCESS;
 }
 
@@ -91,14 +87,17 @@ void RegistryKey::SetValue(std::u16string_view name, DWORD type, std::vector<BYT
   }
 }
 
-std::shared_ptr<RegistryKey> RegistryKey::FindSubkey(std::u16string_view name) const {
+RegistryKey* RegistryKey::FindSubkey(std::u16string_view name) const {
   auto found = subkeys_.find(name);
-  return found == subkeys_.end() ? nullptr : found->second;
+  return found == subkeys_.end() ? nullptr : found->second.get();
 }
 
-std::shared_ptr<RegistryKey> RegistryKey::AddSubkey(std::u16string_view name) {
+RegistryKey* RegistryKey::FindOrAddSubkey(std::u16string_view name, bool* added) {
+  auto place = subkeys_.lower_bound(name);
+  *added = place == subkeys_.end() || subkeys_.key_comp()(name, place->first);
+  if (!*added) return place->second.get();
   auto subkey = std::make_shared<RegistryKey>(std::u16string(name), this);
-  subkeys_.emplace(subkey->name(), subkey);
+  subkeys_.emplace_hint(place, subkey->name(), subkey);
   ordered_subkeys_.clear();
-  return subkey;
+  return subkey.get();
 }

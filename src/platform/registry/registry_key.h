@@ -56,8 +56,11 @@ class RegistryKey : public std::enable_shared_from_this<RegistryKey> {
   RegistryKey(std::u16string name, RegistryKey* parent);
 
  private:
-  std::shared_ptr<RegistryKey> FindSubkey(std::u16string_view name) const;
-  std::shared_ptr<RegistryKey> AddSubkey(std::u16string_view name);
+  // Subkeys are reached through plain pointers along a path, so a walk copies no shared pointer.
+  RegistryKey* FindSubkey(std::u16string_view name) const;
+  // The subkey called name, added when there is none (*added tells which), found and placed
+  // with one search of the subkeys.
+  RegistryKey* FindOrAddSubkey(std::u16string_view name, bool* added);
   // The index in values_ of the value with that name, or values_.size() when there is none.
   size_t ValuePosition(std::u16string_view name) const;
 
