@@ -53,6 +53,9 @@ const RegistryKey* RegistryKey::SubkeyAt(size_t index) const {
 namespace {
 
 constexpr size_t kMostValuesWalked = 16;
+// Room a key's value list starts with: a key that has values mostly has several, and starting at
+// one would move them to a new list at the second, third and fifth.
+constexpr size_t kFirstValueRoom = 4;
 
 }  // namespace
 
@@ -78,6 +81,7 @@ void RegistryKey::SetValue(std::u16string_view name, DWORD type, std::vector<BYT
     values_[position].data = std::move(data);
     return;
   }
+  if (values_.empty()) values_.reserve(kFirstValueRoom);
   values_.push_back(RegistryValue{std::u16string(name), type, std::move(data)});
   if (values_.size() == kMostValuesWalked + 1) {
     for (size_t i = 0; i < values_.size(); ++i)
