@@ -1,11 +1,11 @@
 #include "ansi_converter.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
 #include <winbase.h>
 #include <winnls.h>
+
+#include "system/ascii_text.h"
 
 namespace {
 
@@ -19,19 +19,6 @@ bool IsHighSurrogate(char16_t unit) {
 }
 bool IsLowSurrogate(char16_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-// Four units at a time, as every unit of the text passes here.
-bool IsAscii(const char16_t* units, size_t count) {
-  uint64_t all = 0;
-  size_t i = 0;
-  for (; i + 4 <= count; i += 4) {
-    uint64_t four;
-    std::memcpy(&four, units + i, sizeof four);
-    all |= four;
-  }
-  for (; i < count; ++i) all |= units[i];
-  return (all & 0xFF80FF80FF80FF80) == 0;
 }
 
 // ASCII is the same bytes in every ANSI code page.
@@ -53,12 +40,12 @@ bool AnsiConverter::Convert(size_t count, bool at_end) {
   char16_t* units = units_.get();
   for (size_t start = 0; start < count;) {
     size_t end = start + std::min(kGroupUnits, count - start);
-    if (IsAscii(units + start, end - start)) {
+    if (IsAsciiText(units + start, end - start)) {
       Narrow(units + start, end - start, out_);
     } else {
       // A run of non-ASCII groups ends where an ASCII group starts, so it never ends between
       // the halves of a surrogate pair.
-      while (end < count && !IsAscii(units + end, std::min(kGroupUnits, count - end))) {
+      while (end < count && !IsAsciiText(units + end, std::min(kGroupUnits, count - end))) {
         end += std::min(kGroupUnits, count - end);
       }
       RepairSurrogates(units + start, end - start);

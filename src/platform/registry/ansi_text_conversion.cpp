@@ -3,13 +3,13 @@
 #include <climits>
 #include <cstring>
 
+#include "system/ascii_text.h"
+
 namespace {
 
 // ASCII is the same characters in every ANSI code page, and most names and strings are ASCII.
 bool WidenAscii(const char* text, size_t size, std::u16string* converted) {
-  for (size_t i = 0; i < size; ++i) {
-    if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
-  }
+  if (!IsAsciiText(text, size)) return false;
   converted->assign(text, text + size);
   return true;
 }

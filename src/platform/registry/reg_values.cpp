@@ -8,6 +8,7 @@
 #include "ansi_text_conversion.h"
 #include "key_handles.h"
 #include "registry_limits.h"
+#include "system/ascii_text.h"
 #include "utf16le.h"
 
 namespace {
@@ -19,9 +20,7 @@ bool IsStringType(DWORD type) {
 // StoredData for ASCII text, which every code page widens unchanged: written straight into the
 // stored bytes. False, storing nothing, for other text.
 bool StoreAsciiText(const BYTE* data, DWORD size, std::vector<BYTE>* stored) {
-  BYTE all = 0;
-  for (DWORD i = 0; i < size; ++i) all |= data[i];
-  if (all >= 0x80) return false;
+  if (!IsAsciiText(reinterpret_cast<const char*>(data), size)) return false;
   bool add_terminator = size > 0 && data[size - 1] != 0;
   stored->assign(2 * (size_t{size} + add_terminator), 0);
   for (DWORD i = 0; i < size; ++i) (*stored)[2 * i] = data[i];
