@@ -26,3 +26,7 @@ HRESULT HresultFromSmbErrno(int error) {
       return HRESULT_FROM_WIN32(Win32ErrorFromErrno(error));
   }
 }
+
+HRESULT LastSmbError() {
+  return HresultFromSmbErrno(errno);
+}

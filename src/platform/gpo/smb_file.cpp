@@ -15,10 +15,6 @@ namespace {
 constexpr size_t kFirstReadPiece = 64 * 1024;
 constexpr size_t kLargestPiece = 8 * 1024 * 1024;
 
-HRESULT LastSmbError() {
-  return HresultFromSmbErrno(errno);
-}
-
 }  // namespace
 
 SmbFile::~SmbFile() {

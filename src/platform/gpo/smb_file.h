@@ -26,7 +26,7 @@ class SmbFile {
   // Makes the file hold exactly contents: written from the start, then cut to their length.
   // The write goes first, so a failure or a crash between the two requests never leaves the
   // file shorter than the new text; only a shorter text can leave part of the old one behind
-  // it. A file of up to 64 KiB is written in one request, and no cut is asked for when the
+  // it. A text of up to 8 MiB is handed over in one write call, and no cut is asked for when the
   // file is known (read whole, or rewritten, through this handle) to be no longer than that.
   HRESULT Rewrite(const std::string& contents);
 

@@ -14,10 +14,6 @@
 
 namespace {
 
-HRESULT LastSmbError() {
-  return HresultFromSmbErrno(errno);
-}
-
 // A name no other writer picks: this process and a random number.
 std::string UniqueTag() {
   std::random_device device;
