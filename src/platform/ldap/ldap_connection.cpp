@@ -126,8 +126,10 @@ void LdapConnection::ReadRootDse() {
   char all[] = LDAP_ALL_USER_ATTRIBUTES;
   char name[] = "dnsHostName";
   char* attributes[] = {all, name, nullptr};
-  root_dse_read_ = ReadEntry(ldap_, std::string(), attributes, &root_dse_) == LDAP_SUCCESS;
-  const DirectoryAttribute* found = root_dse_read_ ? root_dse_.Find(name) : nullptr;
+  DirectoryEntry root;
+  if (ReadEntry(ldap_, std::string(), attributes, &root) == LDAP_SUCCESS)
+    root_dse_ = std::move(root);
+  const DirectoryAttribute* found = root_dse_ ? root_dse_->Find(name) : nullptr;
   if (found != nullptr && found->values.size() == 1 && IsHostName(found->values[0])) {
     host_ = found->values[0];
   } else {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <windows.h>
@@ -32,7 +33,7 @@ class LdapConnection {
   const std::string& host() const { return host_; }
   // The root DSE as read when the connection was made (every attribute it hands out, and
   // dnsHostName), for the bind that made the connection; null when that read failed.
-  const DirectoryEntry* root_dse() const { return root_dse_read_ ? &root_dse_ : nullptr; }
+  const DirectoryEntry* root_dse() const { return root_dse_ ? &*root_dse_ : nullptr; }
 
   // The HRESULT for the result of an operation on this connection. A result that means the
   // server is gone makes the next Get connect afresh.
@@ -46,7 +47,6 @@ class LdapConnection {
 
   LDAP* ldap_;
   std::string host_;
-  DirectoryEntry root_dse_;
-  bool root_dse_read_ = false;
+  std::optional<DirectoryEntry> root_dse_;  // empty when the read failed
   std::atomic<bool> lost_{false};
 };
