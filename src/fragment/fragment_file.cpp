@@ -124,6 +124,8 @@ HRESULT FragmentFile::ImportSections(HKEY key, UINT root_index) const {
     }
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
+  } catch (const ProfileReadError& failure) {
+    return HRESULT_FROM_WIN32(failure.error());
   }
   return S_OK;
 }

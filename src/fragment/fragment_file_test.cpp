@@ -271,6 +271,20 @@ TEST(FragmentFileTest, MissingFragmentImportsNothing) {
   EXPECT_TRUE(Contents(policy.root).empty());
 }
 
+// A fragment the profile reader cannot read after it was opened (here: removed, which holding
+// it does not prevent on Linux) fails the import instead of passing for one without sections.
+TEST(FragmentFileTest, UnreadableFragmentFailsTheImport) {
+  ScratchFolder folder;
+  std::string path = folder.Write("[HKEY_LOCAL_MACHINE\\A]\n\"V\"=dword:1\n");
+  OpenHive policy;
+  UniqueBstr wide(AnsiToBstr(path.c_str()));
+  FragmentFile fragment(wide.get());
+  ASSERT_EQ(fragment.OpenError(), ERROR_SUCCESS);
+  ASSERT_EQ(unlink(path.c_str()), 0);
+  EXPECT_EQ(fragment.ImportSections(policy.root, 0), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+  EXPECT_TRUE(Contents(policy.root).empty());
+}
+
 // Writers that lock the file are kept out while the fragment is open, and let in afterwards.
 TEST(FragmentFileTest, HeldAgainstWritersWhileOpen) {
   ScratchFolder folder;

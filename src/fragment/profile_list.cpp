@@ -10,14 +10,23 @@ namespace {
 constexpr size_t kInitialCapacity = 64 * 1024;
 constexpr size_t kMaxCapacity = std::numeric_limits<DWORD>::max();
 
+// A reader that answers 0 leaves ERROR_SUCCESS for an empty list and sets any other code when it
+// could not read the file.
+const char* EmptyOrFailed(DWORD error) {
+  if (error == ERROR_SUCCESS) return "";
+  if (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY) throw std::bad_alloc();
+  throw ProfileReadError(error);
+}
+
 }  // namespace
 
 const char* ProfileList::Fill(const Read& read) {
   if (buffer_.empty()) buffer_.resize(kInitialCapacity);
   for (;;) {
     auto capacity = static_cast<DWORD>(buffer_.size());
+    SetLastError(ERROR_SUCCESS);
     DWORD stored = read(buffer_.data(), capacity);
-    if (stored == 0) return "";
+    if (stored == 0) return EmptyOrFailed(GetLastError());
     // A reader answers capacity - 2 both for a list that was cut and for one that just fit.
     if (stored != capacity - 2) return buffer_.data();
     if (buffer_.size() > kMaxCapacity / 2) throw std::bad_alloc();
