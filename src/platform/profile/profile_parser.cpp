@@ -56,11 +56,19 @@ class InPlaceParser {
   }
 
   // The '=' between key and value is the first one; in a line that starts with a quoted name, as
-  // REG fragment entries do, the first one after the name, so an '=' inside the name keeps its
-  // blanks. A quote left open leaves the line as it is.
+  // REG fragment entries do, the one right after the name (blanks between allowed), so an '='
+  // inside the name or inside a quoted value keeps its blanks. The name ends at its first quote
+  // not escaped by a backslash, as the registry editor escapes them, or failing that at its
+  // first quote: a name ending in a lone backslash ("C:\"="a = b") is read as written. A line
+  // where neither is followed by an '=' is left as it is.
   const char* FindSeparator(const char* begin, const char* end) const {
-    if (*begin == '"') begin = code_page_.FindUnescaped(begin + 1, end, '"');
-    return code_page_.Find(begin, end, '=');
+    if (*begin != '"') return code_page_.Find(begin, end, '=');
+    for (const char* close : {code_page_.FindUnescaped(begin + 1, end, '"'),
+                              code_page_.Find(begin + 1, end, '"')}) {
+      const char* after = close == end ? end : SkipBlanks(close + 1, end);
+      if (after != end && *after == '=') return after;
+    }
+    return end;
   }
 
   void WriteEntry(const char* begin, const char* end) {
