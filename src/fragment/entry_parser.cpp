@@ -1,5 +1,6 @@
 #include "entry_parser.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -17,7 +18,7 @@ using LocalBuffer = std::unique_ptr<BYTE, LocalFreeDeleter>;
 
 // The value syntaxes in the order they are tried; the first marker found anywhere in the value
 // text decides, wherever it stands.
-enum class Rule { String, Dword, ByteList, NarrowedList };
+enum class Rule { String, Dword, ByteList, NarrowedList, Qword };
 struct Marker {
   const char* text;
   DWORD type;
@@ -29,7 +30,7 @@ constexpr Marker kMarkers[] = {
     {"hex:", REG_BINARY, Rule::ByteList},
     {"hex(2):", REG_EXPAND_SZ, Rule::NarrowedList},
     {"hex(7):", REG_MULTI_SZ, Rule::NarrowedList},
-    {"hex(b):", REG_QWORD, Rule::ByteList},
+    {"hex(b):", REG_QWORD, Rule::Qword},
 };
 
 // Data bytes built for one value, before the name is read.
@@ -57,7 +58,8 @@ void CopyWholeCharacters(BYTE* target, const char* source, size_t count) {
 }
 
 // The entry's string between the quote and its last byte, as the registry editor writes it;
-// nothing inside is unescaped.
+// nothing inside is unescaped. An entry that ends at the quote gives the empty string with its
+// terminator: a string of no bytes at all makes a Registry.pol that Samba cannot read.
 ValueData ReadString(const char* quote) {
   size_t quoted = std::strlen(quote);
   ValueData value;
@@ -65,7 +67,7 @@ ValueData ReadString(const char* quote) {
   value.bytes = AllocateZeroed(quoted - 1);
   if (value.bytes) {
     CopyWholeCharacters(value.bytes.get(), quote + 1, quoted >= 2 ? quoted - 2 : 0);
-    value.length = static_cast<DWORD>(quoted - 1);
+    value.length = static_cast<DWORD>(std::max<size_t>(quoted - 1, 1));
   }
   return value;
 }
@@ -89,22 +91,24 @@ size_t ListByteCount(const char* list) {
   return (std::strlen(list) + 1) / 3;
 }
 
-// Reads up to count comma-separated items into bytes, keeping the low 8 bits of each; two
-// adjacent commas give a zero item, and items missing at the end leave bytes untouched. The
-// editor's own items, two digits and a comma, are read without the general number rules.
-void ReadListItems(const char* list, BYTE* bytes, size_t count) {
+// Reads up to count comma-separated items into bytes, keeping the low 8 bits of each, and returns
+// how many it read; two adjacent commas give a zero item, and items missing at the end leave
+// bytes untouched. The editor's own items, two digits and a comma, are read without the general
+// number rules.
+size_t ReadListItems(const char* list, BYTE* bytes, size_t count) {
   const char* cursor = list;
   for (size_t i = 0; i < count; ++i) {
     if (ReadTwoDigitItem(cursor, &bytes[i])) {
-      if (cursor[2] == '\0') break;
+      if (cursor[2] == '\0') return i + 1;
       cursor += 3;
       continue;
     }
     bytes[i] = static_cast<BYTE>(ReadHexLong(cursor) & 0xFF);
     const char* comma = FindAnsiChar(cursor, ',');
-    if (comma == nullptr) break;
+    if (comma == nullptr) return i + 1;
     cursor = comma + 1;
   }
+  return count;
 }
 
 ValueData ReadByteList(const char* list) {
@@ -115,6 +119,23 @@ ValueData ReadByteList(const char* list) {
   if (value.bytes) {
     ReadListItems(list, value.bytes.get(), count);
     value.length = static_cast<DWORD>(count);
+  }
+  return value;
+}
+
+// A 64-bit number is a list of exactly eight items. Any other list would make a value of another
+// length, which is no number to whoever reads it, and a Registry.pol that Samba cannot read at
+// all; it is not parsed.
+ValueData ReadQword(const char* list) {
+  constexpr size_t kQwordSize = sizeof(ULONGLONG);
+  BYTE bytes[kQwordSize + 1] = {};  // room for a ninth item, which refuses the list
+  size_t items = ReadListItems(list, bytes, std::min(ListByteCount(list), sizeof bytes));
+  ValueData value;
+  if (items != kQwordSize) return value;
+  value.bytes = AllocateZeroed(kQwordSize);
+  if (value.bytes) {
+    std::memcpy(value.bytes.get(), bytes, kQwordSize);
+    value.length = kQwordSize;
   }
   return value;
 }
@@ -169,6 +190,8 @@ ValueData ReadValue(const Marker& marker, const char* found) {
       return ReadByteList(after);
     case Rule::NarrowedList:
       return ReadNarrowedList(after);
+    case Rule::Qword:
+      return ReadQword(after);
   }
   return ValueData();
 }

@@ -55,7 +55,7 @@ const ParseCase kParsedCases[] = {
     {R"(@="x")", kDefault, REG_SZ, Text("x")},
     {R"("S"="ab"  )", "S", REG_SZ, Text("ab\" ")},
     {R"("S"="open)", "S", REG_SZ, Text("ope")},
-    {R"("S"=")", "S", REG_SZ, {}},
+    {R"("S"=")", "S", REG_SZ, {0}},  // the empty string, terminator included
     {R"("S"="has dword:5 and hex:01")", "S", REG_SZ, Text("has dword:5 and hex:01")},
     {R"("a=b"=dword:1)", "", REG_SZ, Text("=dword:")},
     {R"("S"=x"y")", "S", REG_SZ, Text("y")},
@@ -86,6 +86,7 @@ const ParseCase kParsedCases[] = {
      REG_BINARY,
      {0x9f, 0xfa, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
     {R"("Q"=hex(b):01,00,00,00,00,00,00,00)", "Q", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}},
+    {R"("Q"=hex(b):ff,ff,ff,ff,ff,ff,ff,ff,)", "Q", REG_QWORD, Bytes(8, 0xff)},
     // Marker order decides, not position.
     {R"("T"=hex:01,dword:5)", "T", REG_DWORD, {5, 0, 0, 0}},
     {R"("T"=hex(b):01,hex:02)", "T", REG_BINARY, {0x02}},
@@ -117,15 +118,13 @@ TEST(ParseEntryTest, ReadsNameTypeAndData) {
 
 TEST(ParseEntryTest, RejectsEntriesWithoutEqualsOrMarker) {
   const char* const rejected[] = {
-      "",
-      R"("abc")",
-      R"("X"=-)",
-      R"("X"=hex(0):00)",
-      R"("X"=hex(4):01,00,00,00)",
-      R"("X"=DWORD:1)",
-      R"("X"=HEX:01)",
-      "just text",
+      "", R"("abc")", R"("X"=-)", R"("X"=hex(0):00)", R"("X"=hex(4):01,00,00,00)", R"("X"=DWORD:1)",
+      R"("X"=HEX:01)", "just text",
       R"("X"=hex(2):3d,d8,00,00)",  // a lone surrogate has no ANSI form
+      // A 64-bit number of other than eight items.
+      R"("X"=hex(b):)", R"("X"=hex(b):01,02)", R"("X"=hex(b):01,00,00,00,00,00,00)",
+      R"("X"=hex(b):01,00,00,00,00,00,00,00,00)",
+      R"("X"=hex(b):1,2,3,4,5,6,7,8)",  // short items count as the editor's: five bytes
   };
   for (const char* entry : rejected) {
     LPSTR name = reinterpret_cast<LPSTR>(0x1);
