@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -420,6 +421,35 @@ TEST_F(GroupPolicyObjectDomainTest, MalformedRegistryPolFailsTheOpenAndStaysAsIt
     EXPECT_EQ(opened.open_result(), HRESULT_FROM_WIN32(ERROR_INVALID_DATA)) << bytes;
     EXPECT_EQ(policy.Get("User/Registry.pol"), bytes);
   }
+}
+
+// Holding a policy needs its GPT.INI, so a missing one is created; a run that then saves nothing
+// takes it away again, one that saves leaves it holding the version.
+TEST_F(GroupPolicyObjectDomainTest, PolicyWithoutGptIni) {
+  Policy policy = Policy::Create(UniqueName("no GPT.INI"));
+  const std::string gpt_ini = policy.LocalFolder() + "/GPT.INI";
+  Output("rm " + Quoted(gpt_ini));
+  {
+    policy.Put("User/Registry.pol", "not a policy file");
+    OpenedPolicy opened(AdsPath(policy));
+    EXPECT_EQ(opened.open_result(), HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
+  }
+  EXPECT_NE(access(gpt_ini.c_str(), F_OK), 0) << "a failed open left GPT.INI behind";
+  Output("rm " + Quoted(policy.LocalFolder() + "/User/Registry.pol"));
+  {
+    OpenedPolicy opened(AdsPath(policy));
+    ASSERT_EQ(opened.open_result(), S_OK);
+  }
+  EXPECT_NE(access(gpt_ini.c_str(), F_OK), 0) << "an open without a save left GPT.INI behind";
+  {
+    OpenedPolicy opened(AdsPath(policy));
+    ASSERT_EQ(opened.open_result(), S_OK);
+    opened.SetValue(GPO_SECTION_MACHINE, "Software\\Policies\\Regweave", "V", REG_DWORD,
+                    Bytes({1, 0, 0, 0}));
+    ASSERT_EQ(opened.Save(true), S_OK);
+  }
+  EXPECT_EQ(policy.GptVersion(), 1u);
+  EXPECT_EQ(policy.VersionNumber(), 1u);
 }
 
 TEST_F(GroupPolicyObjectDomainTest, RefusedWriteLeavesEverythingAsItWas) {

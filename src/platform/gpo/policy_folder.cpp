@@ -68,17 +68,24 @@ HRESULT PolicyFolder::FindName(const std::string& folder_url, const std::string&
 }
 
 HRESULT PolicyFolder::HoldFile(const std::string& name, std::string* contents,
-                               std::unique_ptr<SmbFile>* held) {
+                               std::unique_ptr<SmbFile>* held, std::string* created_url) {
+  created_url->clear();
   HRESULT result = session_->OpenHeld(ChildUrl(url_, name), false, held);
   if (IsNotFound(result)) {
     std::string spelled;
     result = FindName(url_, name, &spelled);
     if (SUCCEEDED(result)) {
-      result = session_->OpenHeld(ChildUrl(url_, spelled.empty() ? name : spelled), true, held);
+      const std::string url = ChildUrl(url_, spelled.empty() ? name : spelled);
+      result = session_->OpenHeld(url, true, held);
+      if (SUCCEEDED(result) && spelled.empty()) *created_url = url;
     }
   }
   if (SUCCEEDED(result)) result = (*held)->ReadToEnd(contents);
-  if (FAILED(result)) held->reset();
+  if (FAILED(result)) {
+    held->reset();
+    if (!created_url->empty()) session_->RemoveQuietly(*created_url);
+    created_url->clear();
+  }
   return result;
 }
 

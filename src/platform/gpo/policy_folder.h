@@ -29,9 +29,11 @@ class PolicyFolder {
 
   // Opens name in the policy's own folder held against other writers (SmbSession::OpenHeld)
   // and reads it whole, found as ReadFile finds a file; a missing file is created empty, since
-  // holding needs a file. A file another run holds gives
+  // holding needs a file, and its URL is left in created_url (empty when the file was there), so
+  // the caller can remove it again. A file another run holds gives
   // HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION) at once; waiting is the caller's choice.
-  HRESULT HoldFile(const std::string& name, std::string* contents, std::unique_ptr<SmbFile>* held);
+  HRESULT HoldFile(const std::string& name, std::string* contents, std::unique_ptr<SmbFile>* held,
+                   std::string* created_url);
 
   // Writes the file at the location ReadFile gave, creating its folder when missing.
   HRESULT ReplaceFile(const PolicyFile& file, const std::string& contents);

@@ -45,12 +45,20 @@ HRESULT PolicyStore::Open(const OLECHAR* ads_path, bool load_registry, bool hold
   return S_OK;
 }
 
+PolicyStore::~PolicyStore() {
+  if (created_gpt_ini_url_.empty()) return;
+  held_gpt_ini_.reset();
+  session_->RemoveQuietly(created_gpt_ini_url_);
+}
+
 HRESULT PolicyStore::Hold(const RetrySchedule& wait) {
   std::mt19937 random(std::random_device{}());
   std::uniform_real_distribution<double> spread(0.0, 1.0);
   return RetryWhileBusy(
       HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), wait,
-      [&] { return folder_->HoldFile(kGptIniName, &gpt_ini_, &held_gpt_ini_); },
+      [&] {
+        return folder_->HoldFile(kGptIniName, &gpt_ini_, &held_gpt_ini_, &created_gpt_ini_url_);
+      },
       [&] { return spread(random); },
       [](RetrySchedule::Duration pause) { std::this_thread::sleep_for(pause); });
 }
@@ -96,6 +104,7 @@ HRESULT PolicyStore::Save(bool machine, bool add, const GUID& extension, const G
   std::string gpt_ini = RewriteGptIniVersion(gpt_ini_, version);
   result = held_gpt_ini_->Rewrite(gpt_ini);
   if (FAILED(result)) return result;
+  created_gpt_ini_url_.clear();
   gpt_ini_ = std::move(gpt_ini);
   return container_->Update(version, machine, names);
 }

@@ -32,6 +32,12 @@ class PolicyStore {
   static HRESULT Open(const OLECHAR* ads_path, bool load_registry, bool hold,
                       const RetrySchedule& wait, std::unique_ptr<PolicyStore>* store);
 
+  // Lets the policy go. A GPT.INI the hold had to create is removed again unless a save wrote
+  // it, so a failed run leaves a policy without one as it was.
+  ~PolicyStore();
+  PolicyStore(const PolicyStore&) = delete;
+  PolicyStore& operator=(const PolicyStore&) = delete;
+
   // A new handle to the half's root key; E_FAIL when the registry was not loaded.
   HRESULT OpenRegistryRoot(bool machine, HKEY* key) const;
 
@@ -61,6 +67,7 @@ class PolicyStore {
   // Declared after the session, so the handle is closed before the session goes.
   std::unique_ptr<SmbFile> held_gpt_ini_;
   std::string gpt_ini_;  // GPT.INI as read when the policy was taken, then as last rewritten
+  std::string created_gpt_ini_url_;  // set while a GPT.INI the hold created is still unwritten
   HRESULT hold_refusal_ = S_OK;
   Half machine_;
   Half user_;

@@ -50,10 +50,13 @@ class SmbSession {
   HRESULT ReplaceFile(const std::string& folder_url, const std::string& name,
                       const std::string& contents);
 
+  // Deletes a file if it can, keeping errno: a file some open does not share for deletion
+  // (every held file) stays.
+  void RemoveQuietly(const std::string& url);
+
  private:
   explicit SmbSession(_SMBCCTX* context) : context_(context) {}
   HRESULT WriteNewFile(const std::string& url, const std::string& contents);
-  void RemoveQuietly(const std::string& url);
 
   _SMBCCTX* context_;
 };
