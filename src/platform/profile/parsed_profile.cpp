@@ -1,61 +1,107 @@
 #include "parsed_profile.h"
 
+#include <functional>
 #include <new>
 #include <utility>
 
 namespace {
 
-constexpr uint32_t kFreeSlot = UINT32_MAX;
+uint64_t HashExactly(std::string_view name) {
+  return std::hash<std::string_view>()(name);
+}
 
 }  // namespace
 
-std::string_view ParsedProfile::NameOf(const Section& section) const {
-  return names_.view().substr(section.name_offset, section.name_length);
+void ParsedProfile::NameIndex::Add(uint64_t hash, uint32_t section) {
+  if ((count_ + 1) * 2 > slots_.size()) Grow();
+  Place(Slot{static_cast<uint32_t>(hash), section});
+  ++count_;
 }
 
-const ParsedProfile::Section* ParsedProfile::Find(std::string_view name, uint64_t hash) const {
-  if (slots_.empty()) return nullptr;
+void ParsedProfile::NameIndex::Place(Slot slot) {
   size_t mask = slots_.size() - 1;
-  for (size_t slot = hash & mask; slots_[slot] != kFreeSlot; slot = (slot + 1) & mask) {
-    const Section& section = sections_[slots_[slot]];
-    if (section.name_hash == hash && code_page_.EqualIgnoringCase(NameOf(section), name)) {
-      return &section;
-    }
-  }
-  return nullptr;
+  size_t at = slot.hash & mask;
+  while (slots_[at].section != kNone) at = (at + 1) & mask;
+  slots_[at] = slot;
 }
 
-void ParsedProfile::Index(uint32_t section) {
-  if (sections_.size() * 2 > slots_.size()) return GrowIndex();  // indexes every section anew
-  size_t mask = slots_.size() - 1;
-  size_t slot = sections_[section].name_hash & mask;
-  while (slots_[slot] != kFreeSlot) slot = (slot + 1) & mask;
-  slots_[slot] = section;
+void ParsedProfile::NameIndex::Grow() {
+  PagedArray<Slot> old = std::move(slots_);
+  slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{0, kNone});
+  for (const Slot& slot : old) {
+    if (slot.section != kNone) Place(slot);
+  }
 }
 
-void ParsedProfile::GrowIndex() {
-  slots_.assign(slots_.empty() ? 64 : slots_.size() * 2, kFreeSlot);
-  for (size_t section = 0; section < sections_.size(); ++section) {
-    Index(static_cast<uint32_t>(section));
+std::string_view ParsedProfile::NameOf(uint32_t section) const {
+  return names_.view().substr(sections_[section].name_offset, sections_[section].name_length);
+}
+
+uint32_t ParsedProfile::FindExactly(std::string_view name) const {
+  return exact_names_.Find(HashExactly(name),
+                           [&](uint32_t section) { return NameOf(section) == name; });
+}
+
+uint32_t ParsedProfile::FindIgnoringCase(std::string_view name) const {
+  return folded_names_.Find(code_page_.HashIgnoringCase(name), [&](uint32_t section) {
+    return code_page_.EqualIgnoringCase(NameOf(section), name);
+  });
+}
+
+uint32_t ParsedProfile::OpenSection(std::string_view name) {
+  uint32_t section = FindExactly(name);
+  if (section == kNone) {
+    section = AddSection(name);
+    ListLast(section);
+  } else if (section != last_listed_) {
+    Unlist(section);
+    ListLast(section);
+    names_reordered_ = true;
   }
+  return section;
 }
 
 // An empty name ("[]") is addressable but not listed: in the name list it would read as the
 // list's end and hide every later section.
-uint32_t ParsedProfile::OpenSection(std::string_view name) {
-  uint64_t hash = code_page_.HashIgnoringCase(name);
-  if (const Section* found = Find(name, hash)) {
-    return static_cast<uint32_t>(found - sections_.begin());
-  }
-  if (sections_.size() >= kFreeSlot) throw std::bad_alloc();
-  auto number = static_cast<uint32_t>(sections_.size());
-  sections_.push_back(Section{hash, names_.size(), name.size()});
+uint32_t ParsedProfile::AddSection(std::string_view name) {
+  if (sections_.size() >= kNone) throw std::bad_alloc();
+  auto section = static_cast<uint32_t>(sections_.size());
+  sections_.push_back(Section{names_.size(), name.size()});
   if (!name.empty()) {
     names_.Append(name.data(), name.size());
     names_.Append('\0');
   }
-  Index(number);
-  return number;
+  exact_names_.Add(HashExactly(name), section);
+  if (FindIgnoringCase(name) == kNone) {
+    folded_names_.Add(code_page_.HashIgnoringCase(name), section);
+  }
+  return section;
+}
+
+void ParsedProfile::Unlist(uint32_t section) {
+  Section& unlisted = sections_[section];
+  if (unlisted.listed_before != kNone) {
+    sections_[unlisted.listed_before].listed_after = unlisted.listed_after;
+  } else {
+    first_listed_ = unlisted.listed_after;
+  }
+  if (unlisted.listed_after != kNone) {
+    sections_[unlisted.listed_after].listed_before = unlisted.listed_before;
+  } else {
+    last_listed_ = unlisted.listed_before;
+  }
+  unlisted.listed_before = kNone;
+  unlisted.listed_after = kNone;
+}
+
+void ParsedProfile::ListLast(uint32_t section) {
+  sections_[section].listed_before = last_listed_;
+  if (last_listed_ != kNone) {
+    sections_[last_listed_].listed_after = section;
+  } else {
+    first_listed_ = section;
+  }
+  last_listed_ = section;
 }
 
 void ParsedProfile::AddLines(uint32_t section, size_t offset, size_t length) {
@@ -64,10 +110,29 @@ void ParsedProfile::AddLines(uint32_t section, size_t offset, size_t length) {
   piece_sections_.push_back(section);
 }
 
-// A counting sort by section keeps each section's pieces in file order, in linear time.
 void ParsedProfile::Seal(TextBuffer lines) {
   lines_ = std::move(lines);
+  if (names_reordered_) WriteNameList();
   names_.ShrinkToFit();
+  GroupPieces();
+}
+
+// The names are written again in list order, and the sections point at their names there.
+void ParsedProfile::WriteNameList() {
+  TextBuffer list;
+  for (uint32_t section = first_listed_; section != kNone;
+       section = sections_[section].listed_after) {
+    std::string_view name = NameOf(section);
+    sections_[section].name_offset = list.size();
+    if (name.empty()) continue;
+    list.Append(name.data(), name.size());
+    list.Append('\0');
+  }
+  names_ = std::move(list);
+}
+
+// A counting sort by section keeps each section's pieces in file order, in linear time.
+void ParsedProfile::GroupPieces() {
   for (uint32_t section : piece_sections_) ++sections_[section].piece_count;
   size_t next = 0;
   for (Section& section : sections_) {
@@ -87,10 +152,12 @@ void ParsedProfile::Seal(TextBuffer lines) {
 
 std::vector<std::string_view> ParsedProfile::SectionLines(std::string_view name) const {
   std::vector<std::string_view> lines;
-  const Section* section = Find(name, code_page_.HashIgnoringCase(name));
-  if (section == nullptr) return lines;
-  for (size_t i = 0; i < section->piece_count; ++i) {
-    const Piece& piece = pieces_[section->first_piece + i];
+  uint32_t section = FindExactly(name);
+  if (section == kNone) section = FindIgnoringCase(name);
+  if (section == kNone) return lines;
+  const Section& found = sections_[section];
+  for (size_t i = 0; i < found.piece_count; ++i) {
+    const Piece& piece = pieces_[found.first_piece + i];
     lines.push_back(lines_.view().substr(piece.offset, piece.length));
   }
   return lines;

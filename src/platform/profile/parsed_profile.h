@@ -15,46 +15,91 @@ class ParsedProfile {
  public:
   explicit ParsedProfile(const CodePageText& code_page) : code_page_(code_page) {}
 
-  // Building, done by ParseProfile. OpenSection gives the number of the section with that name
-  // (compared without case), adding it when new; AddLines records that [offset, offset + length)
-  // of the final lines text belongs to it; Seal takes that text and groups each section's pieces.
+  // Building, done by ParseProfile. OpenSection gives the number of the section with exactly
+  // that name, adding it when new, and moves it to the end of the name list; AddLines records
+  // that [offset, offset + length) of the final lines text belongs to it; Seal takes that text,
+  // groups each section's pieces and puts the name list in order.
   uint32_t OpenSection(std::string_view name);
   void AddLines(uint32_t section, size_t offset, size_t length);
   void Seal(TextBuffer lines);
 
-  // Every non-empty section name once, in the order of first appearance, each NUL-terminated.
+  // Every non-empty section name once, each NUL-terminated. Occurrences of a name spelled
+  // exactly alike are one section, listed where it occurs last, so the list keeps the order in
+  // which the file leaves its sections; names that differ in case are listed apart.
   std::string_view section_names() const { return names_.view(); }
 
-  // The lines of the section with that name, each NUL-terminated, as pieces in file order;
-  // none when the section is empty or missing.
+  // The lines of the section named exactly so, or else of the first section whose name matches
+  // ignoring case, each NUL-terminated, as pieces in file order; none when the section is empty
+  // or missing.
   std::vector<std::string_view> SectionLines(std::string_view name) const;
 
   size_t section_count() const { return sections_.size(); }
 
  private:
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  // Section numbers by a hash of their names, open addressing, at most half full. Each slot keeps
+  // the low half of the hash beside the number, so a probe reads no section it passes over.
+  class NameIndex {
+   public:
+    // The first number in probing order whose hash is `hash` and that `matches`, or kNone.
+    template <typename Matches>
+    uint32_t Find(uint64_t hash, const Matches& matches) const {
+      if (slots_.empty()) return kNone;
+      size_t mask = slots_.size() - 1;
+      auto key = static_cast<uint32_t>(hash);
+      for (size_t at = key & mask; slots_[at].section != kNone; at = (at + 1) & mask) {
+        if (slots_[at].hash == key && matches(slots_[at].section)) return slots_[at].section;
+      }
+      return kNone;
+    }
+    void Add(uint64_t hash, uint32_t section);
+
+   private:
+    struct Slot {
+      uint32_t hash;
+      uint32_t section;
+    };
+    void Place(Slot slot);
+    void Grow();
+
+    size_t count_ = 0;
+    PagedArray<Slot> slots_;
+  };
+
   struct Section {
-    uint64_t name_hash;
     size_t name_offset;  // in names_ (an empty name is not stored there)
     size_t name_length;
     size_t first_piece = 0;
     size_t piece_count = 0;
+    uint32_t listed_before = kNone;  // the neighbours in the name list while building
+    uint32_t listed_after = kNone;
   };
   struct Piece {
     size_t offset;
     size_t length;
   };
 
-  std::string_view NameOf(const Section& section) const;
-  const Section* Find(std::string_view name, uint64_t hash) const;
-  void Index(uint32_t section);
-  void GrowIndex();
+  std::string_view NameOf(uint32_t section) const;
+  uint32_t FindExactly(std::string_view name) const;
+  uint32_t FindIgnoringCase(std::string_view name) const;
+  uint32_t AddSection(std::string_view name);
+  void Unlist(uint32_t section);
+  void ListLast(uint32_t section);
+  void WriteNameList();
+  void GroupPieces();
 
   CodePageText code_page_;
   TextBuffer lines_;
+  // Each non-empty name NUL-terminated, in order of first appearance while building; written
+  // again in list order when a name has moved.
   TextBuffer names_;
   PagedArray<Section> sections_;
   PagedArray<Piece> pieces_;             // grouped by section once sealed
   PagedArray<uint32_t> piece_sections_;  // while building: the section of each piece
-  // Section numbers by name hash, open addressing, at most half full; kFreeSlot marks a gap.
-  PagedArray<uint32_t> slots_;
+  NameIndex exact_names_;                // every section
+  NameIndex folded_names_;               // the first section of each name ignoring case
+  uint32_t first_listed_ = kNone;
+  uint32_t last_listed_ = kNone;
+  bool names_reordered_ = false;
 };

@@ -141,14 +141,40 @@ TEST(ProfileParserTest, ReadsSectionNames) {
 
 TEST(ProfileParserTest, MergesSectionsOfTheSameName) {
   const ParseCase cases[] = {
-      {"merged in file order, listed once with the first spelling",
+      {"spelled alike: merged in file order, listed where last seen; case variants apart",
        "[A]\na=1\n[b]\nb=1\n[a]\na=2\n[B]\n[A]\na=3\n",
-       "A\0b\0"s,
-       {{"a", "a=1\0a=2\0a=3\0"s}, {"B", "b=1\0"s}}},
-      {"an empty occurrence adds nothing",
+       "b\0a\0B\0A\0"s,
+       {{"A", "a=1\0a=3\0"s}, {"a", "a=2\0"s}, {"b", "b=1\0"s}, {"B", ""}}},
+      {"an empty occurrence adds nothing but moves the name",
        "[s]\n[t]\nx=1\n[s]\ny=2\n[s]\n",
-       "s\0t\0"s,
+       "t\0s\0"s,
        {{"s", "y=2\0"s}, {"t", "x=1\0"s}}},
+      {"a deletion between two writes of a key is listed before them",
+       "[K]\nold=1\n[-K]\n[K]\nnew=2\n",
+       "-K\0K\0"s,
+       {{"K", "old=1\0new=2\0"s}, {"-K", ""}}},
+      {"a deletion after a write is listed after it",
+       "[-K]\n[K]\na=1\n[-K]\n",
+       "K\0-K\0"s,
+       {{"K", "a=1\0"s}}},
+      {"a root spelled in lower case stays apart from the upper-case one",
+       "[hkey_local_machine\\A]\nlower=1\n[HKEY_LOCAL_MACHINE\\A]\nupper=2\n",
+       "hkey_local_machine\\A\0HKEY_LOCAL_MACHINE\\A\0"s,
+       {{"HKEY_LOCAL_MACHINE\\A", "upper=2\0"s}, {"hkey_local_machine\\A", "lower=1\0"s}}},
+  };
+  for (const ParseCase& c : cases) ExpectParses(c);
+}
+
+TEST(ProfileParserTest, LooksUpTheExactNameBeforeIgnoringCase) {
+  const ParseCase cases[] = {
+      {"the exact spelling wins, even when it has no lines",
+       "[s]\nx=1\n[S]\n",
+       "s\0S\0"s,
+       {{"S", ""}, {"s", "x=1\0"s}}},
+      {"without one, the first section to appear ignoring case",
+       "[ab]\nx=1\n[AB]\ny=2\n[ab]\nz=3\n",
+       "AB\0ab\0"s,
+       {{"Ab", "x=1\0z=3\0"s}, {"aB", "x=1\0z=3\0"s}, {"AB", "y=2\0"s}}},
   };
   for (const ParseCase& c : cases) ExpectParses(c);
 }
