@@ -201,6 +201,35 @@ const SectionCase kSectionCases[] = {
      0,
      "Error 87, unable to create key: A\\\\B\n",
      {"C", "Software", "Software\\Old", "Software\\Old\\Leaf"}},
+    {"a lower-case root before the upper-case one: only the upper-case one is imported",
+     "[hkey_local_machine\\Software\\A]\n\"Lower\"=dword:1\n"
+     "[HKEY_LOCAL_MACHINE\\Software\\A]\n\"Upper\"=dword:2\n",
+     0,
+     "",
+     {"Software", "Software\\A", "Software\\A|Upper|4|02000000", "Software\\Old",
+      "Software\\Old\\Leaf"}},
+    {"a lower-case root after the upper-case one: only the upper-case one is imported",
+     "[HKEY_LOCAL_MACHINE\\Software\\A]\n\"Upper\"=dword:2\n"
+     "[hkey_local_machine\\Software\\A]\n\"Lower\"=dword:1\n",
+     0,
+     "",
+     {"Software", "Software\\A", "Software\\A|Upper|4|02000000", "Software\\Old",
+      "Software\\Old\\Leaf"}},
+    {"a key written, deleted and written again keeps what was written",
+     "[HKEY_LOCAL_MACHINE\\Software\\Old\\Leaf]\n\"Before\"=dword:1\n"
+     "[-HKEY_LOCAL_MACHINE\\Software\\Old\\Leaf]\n"
+     "[HKEY_LOCAL_MACHINE\\Software\\Old\\Leaf]\n\"After\"=dword:2\n",
+     0,
+     "",
+     {"Software", "Software\\Old", "Software\\Old\\Leaf", "Software\\Old\\Leaf|Before|4|01000000",
+      "Software\\Old\\Leaf|After|4|02000000"}},
+    {"a key deleted, written and deleted again is gone",
+     "[-HKEY_LOCAL_MACHINE\\Software\\Old\\Leaf]\n"
+     "[HKEY_LOCAL_MACHINE\\Software\\Old\\Leaf]\n\"N\"=dword:1\n"
+     "[-HKEY_LOCAL_MACHINE\\Software\\Old\\Leaf]\n",
+     0,
+     "",
+     {"Software", "Software\\Old"}},
     {"other roots are imported by their index",
      "[HKEY_USERS\\S-1]\n\"N\"=dword:5\n",
      3,
