@@ -37,21 +37,30 @@ std::string_view ParsedProfile::NameOf(uint32_t section) const {
   return names_.view().substr(sections_[section].name_offset, sections_[section].name_length);
 }
 
-uint32_t ParsedProfile::FindExactly(std::string_view name) const {
-  return exact_names_.Find(HashExactly(name),
-                           [&](uint32_t section) { return NameOf(section) == name; });
-}
-
-uint32_t ParsedProfile::FindIgnoringCase(std::string_view name) const {
-  return folded_names_.Find(code_page_.HashIgnoringCase(name), [&](uint32_t section) {
+uint32_t ParsedProfile::FindAlike(std::string_view name, uint64_t folded_hash) const {
+  return first_alike_.Find(folded_hash, [&](uint32_t section) {
     return code_page_.EqualIgnoringCase(NameOf(section), name);
   });
 }
 
+// Most names have no case variant, so one look-up ignoring case usually finds the exact one too.
+uint32_t ParsedProfile::FindExactly(std::string_view name, uint32_t alike) const {
+  if (alike == kNone || NameOf(alike) == name) return alike;
+  return case_variants_.Find(HashExactly(name),
+                             [&](uint32_t section) { return NameOf(section) == name; });
+}
+
 uint32_t ParsedProfile::OpenSection(std::string_view name) {
-  uint32_t section = FindExactly(name);
+  uint64_t folded_hash = code_page_.HashIgnoringCase(name);
+  uint32_t alike = FindAlike(name, folded_hash);
+  uint32_t section = FindExactly(name, alike);
   if (section == kNone) {
     section = AddSection(name);
+    if (alike == kNone) {
+      first_alike_.Add(folded_hash, section);
+    } else {
+      case_variants_.Add(HashExactly(name), section);
+    }
     ListLast(section);
   } else if (section != last_listed_) {
     Unlist(section);
@@ -70,10 +79,6 @@ uint32_t ParsedProfile::AddSection(std::string_view name) {
   if (!name.empty()) {
     names_.Append(name.data(), name.size());
     names_.Append('\0');
-  }
-  exact_names_.Add(HashExactly(name), section);
-  if (FindIgnoringCase(name) == kNone) {
-    folded_names_.Add(code_page_.HashIgnoringCase(name), section);
   }
   return section;
 }
@@ -152,8 +157,9 @@ void ParsedProfile::GroupPieces() {
 
 std::vector<std::string_view> ParsedProfile::SectionLines(std::string_view name) const {
   std::vector<std::string_view> lines;
-  uint32_t section = FindExactly(name);
-  if (section == kNone) section = FindIgnoringCase(name);
+  uint32_t alike = FindAlike(name, code_page_.HashIgnoringCase(name));
+  uint32_t exact = FindExactly(name, alike);
+  uint32_t section = exact != kNone ? exact : alike;
   if (section == kNone) return lines;
   const Section& found = sections_[section];
   for (size_t i = 0; i < found.piece_count; ++i) {

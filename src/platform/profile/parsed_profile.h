@@ -81,8 +81,10 @@ class ParsedProfile {
   };
 
   std::string_view NameOf(uint32_t section) const;
-  uint32_t FindExactly(std::string_view name) const;
-  uint32_t FindIgnoringCase(std::string_view name) const;
+  // The first section whose name matches ignoring case; kNone when there is none.
+  uint32_t FindAlike(std::string_view name, uint64_t folded_hash) const;
+  // The section named exactly so, given the first alike; kNone when there is none.
+  uint32_t FindExactly(std::string_view name, uint32_t alike) const;
   uint32_t AddSection(std::string_view name);
   void Unlist(uint32_t section);
   void ListLast(uint32_t section);
@@ -97,8 +99,8 @@ class ParsedProfile {
   PagedArray<Section> sections_;
   PagedArray<Piece> pieces_;             // grouped by section once sealed
   PagedArray<uint32_t> piece_sections_;  // while building: the section of each piece
-  NameIndex exact_names_;                // every section
-  NameIndex folded_names_;               // the first section of each name ignoring case
+  NameIndex first_alike_;    // by hash ignoring case: the first section of each name so matched
+  NameIndex case_variants_;  // by exact hash: every other section
   uint32_t first_listed_ = kNone;
   uint32_t last_listed_ = kNone;
   bool names_reordered_ = false;
