@@ -64,6 +64,17 @@ size_t ConvertStep(iconv_t cd, char** in, size_t* in_left, char* chunk, size_t c
   return chunk_bytes - out_left;
 }
 
+// Writes out what the converter still holds back and returns it to its initial state; returns the
+// number of output bytes. Some converters keep a character until they see whether a combining mark
+// follows (the CP1255 and CP1258 decoders, the BIG5-HKSCS encoder), so without this the end of
+// the text, or the text before an unconvertible character, would be lost.
+size_t FlushStep(iconv_t cd, char* chunk, size_t chunk_bytes) {
+  char* out = chunk;
+  size_t out_left = chunk_bytes;
+  iconv(cd, nullptr, nullptr, &out, &out_left);
+  return chunk_bytes - out_left;
+}
+
 char16_t UnitAt(const char* bytes) {
   char16_t unit;
   std::memcpy(&unit, bytes, sizeof unit);
@@ -87,6 +98,10 @@ ConversionStatus DecodeWithIconv(const char* codeset, const char* text, size_t l
   char* in = const_cast<char*>(text);
   size_t in_left = length;
   char16_t chunk[kChunkUnits];
+  auto flush = [&] {
+    size_t bytes = FlushStep(cd, reinterpret_cast<char*>(chunk), sizeof chunk);
+    return out.Put(chunk, bytes / sizeof(char16_t));
+  };
   while (in_left > 0) {
     int error;
     size_t bytes =
@@ -95,12 +110,11 @@ ConversionStatus DecodeWithIconv(const char* codeset, const char* text, size_t l
     if (error == 0 || error == E2BIG) continue;
     // EILSEQ, or EINVAL for a lead byte cut off at the end.
     if (strict) return ConversionStatus::kInvalidInput;
-    if (!out.Put(0xFFFD)) return ConversionStatus::kBufferTooSmall;
+    if (!flush() || !out.Put(0xFFFD)) return ConversionStatus::kBufferTooSmall;
     ++in;
     --in_left;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  return ConversionStatus::kDone;
+  return flush() ? ConversionStatus::kDone : ConversionStatus::kBufferTooSmall;
 }
 
 ConversionStatus EncodeWithIconv(const char* codeset, const char16_t* text, size_t length,
@@ -111,6 +125,7 @@ ConversionStatus EncodeWithIconv(const char* codeset, const char16_t* text, size
   char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text));
   size_t in_left = length * sizeof(char16_t);
   char chunk[kChunkUnits * 2];
+  auto flush = [&] { return out.Put(chunk, FlushStep(cd, chunk, sizeof chunk)); };
   while (in_left > 0) {
     int error;
     size_t bytes = ConvertStep(cd, &in, &in_left, chunk, sizeof chunk, &error);
@@ -119,10 +134,11 @@ ConversionStatus EncodeWithIconv(const char* codeset, const char16_t* text, size
     // The character at `in` has no form in the codeset, or is a lone surrogate.
     size_t skipped = CharacterBytes(in, in_left);
     *used_default = true;
-    if (!out.Put(default_char, default_length)) return ConversionStatus::kBufferTooSmall;
+    if (!flush() || !out.Put(default_char, default_length)) {
+      return ConversionStatus::kBufferTooSmall;
+    }
     in += skipped;
     in_left -= skipped;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  return ConversionStatus::kDone;
+  return flush() ? ConversionStatus::kDone : ConversionStatus::kBufferTooSmall;
 }

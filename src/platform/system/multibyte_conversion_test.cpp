@@ -198,6 +198,28 @@ TEST(CodePageConversionTest, GbkByNumber) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_UNICODE_TRANSLATION));
 }
 
+// The CP1255 and CP1258 converters keep each character back until they see whether a combining
+// mark follows; the last one, and the one before a byte that is no character, must still come out.
+TEST(CodePageConversionTest, CharactersHeldBackComeOut) {
+  struct Row {
+    const char* name;
+    UINT code_page;
+    std::string bytes;
+    std::u16string wide;
+    std::string back;  // the wide text converted back
+  } rows[] = {
+      {"latin letters in CP1258", 1258, "abc", u"abc", "abc"},
+      {"one letter in CP1258", 1258, "x", u"x", "x"},
+      {"a letter before an undefined byte", 1258, "a\x81", u"a\uFFFD", "a?"},
+      {"hebrew word in CP1255", 1255, "\xF9\xEC\xE5\xED", u"\u05E9\u05DC\u05D5\u05DD",
+       "\xF9\xEC\xE5\xED"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Hex(ToWide(row.code_page, row.bytes)), Hex(row.wide)) << row.name;
+    EXPECT_EQ(ToAnsi(row.code_page, row.wide), row.back) << row.name;
+  }
+}
+
 TEST(CodePageConversionTest, UnmappableCharactersBecomeTheDefault) {
   struct Row {
     const char* name;
