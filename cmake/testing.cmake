@@ -16,12 +16,19 @@ function(regweave_test name)
   endif()
 endfunction()
 
-# A GBK locale (its trail bytes include 0x5C, the backslash) compiled into the build folder, so
-# tests of double-byte text need no locale installed system-wide. Tests reach it through LOCPATH.
+# A GBK locale (its trail bytes include 0x5C, the backslash) and a Shift_JIS one (whose glibc
+# table reads 0x5C as the yen sign) compiled into the build folder, so tests of double-byte text
+# need no locale installed system-wide. Tests reach them through LOCPATH.
 set(REGWEAVE_TEST_LOCPATH ${CMAKE_BINARY_DIR}/test-locales)
 add_custom_command(
   OUTPUT ${REGWEAVE_TEST_LOCPATH}/zh_CN.GBK/LC_CTYPE
   COMMAND ${CMAKE_COMMAND} -E make_directory ${REGWEAVE_TEST_LOCPATH}
   COMMAND localedef -i zh_CN -f GBK ${REGWEAVE_TEST_LOCPATH}/zh_CN.GBK
   COMMENT "Generating the zh_CN.GBK test locale")
-add_custom_target(regweave_test_locales DEPENDS ${REGWEAVE_TEST_LOCPATH}/zh_CN.GBK/LC_CTYPE)
+add_custom_command(
+  OUTPUT ${REGWEAVE_TEST_LOCPATH}/ja_JP.SJIS/LC_CTYPE
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${REGWEAVE_TEST_LOCPATH}
+  COMMAND localedef --no-warnings=ascii -i ja_JP -f SHIFT_JIS ${REGWEAVE_TEST_LOCPATH}/ja_JP.SJIS
+  COMMENT "Generating the ja_JP.SJIS test locale")
+add_custom_target(regweave_test_locales DEPENDS ${REGWEAVE_TEST_LOCPATH}/zh_CN.GBK/LC_CTYPE
+                                                ${REGWEAVE_TEST_LOCPATH}/ja_JP.SJIS/LC_CTYPE)

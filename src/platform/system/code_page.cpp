@@ -83,6 +83,16 @@ const KnownCodePage* FindByNumber(UINT number) {
   return nullptr;
 }
 
+// The locale's own codeset name converts exactly what the locale means (GB2312, EUC-KR and
+// BIG5-HKSCS are narrower or wider than the Windows page they report). Shift_JIS is the exception:
+// glibc reads its 0x5C and 0x7E as the yen sign and overline of JIS X 0201, where code page 932,
+// which the locale reports, has the backslash and tilde that key paths and file names are written
+// with, so it converts as code page 932.
+const char* LocaleIconvName(const KnownCodePage& page, const char* codeset) {
+  if (page.number == CP_UTF8) return nullptr;
+  return page.number == 932 ? page.iconv_name : codeset;
+}
+
 // The process locale's codeset and what it maps to. Looked up on every call (the locale may
 // change) but only re-resolved when the codeset name differs from the last one.
 struct LocaleCodePage {
@@ -99,9 +109,7 @@ const LocaleCodePage& CurrentLocaleCodePage() {
     if (page == nullptr) {
       current.codec = {0, current.codeset};
     } else {
-      // The locale's own codeset name converts exactly what the locale means (GB2312, EUC-KR
-      // and BIG5-HKSCS are narrower or wider than the Windows page they report).
-      current.codec = {page->number, page->number == CP_UTF8 ? nullptr : current.codeset};
+      current.codec = {page->number, LocaleIconvName(*page, current.codeset)};
     }
   }
   return current;

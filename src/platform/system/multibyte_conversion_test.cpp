@@ -261,6 +261,16 @@ TEST(CodePageConversionTest, AnsiCodePageOfAGbkLocale) {
   EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "\xD6\xD0", -1, nullptr, 0), 2);
 }
 
+// The locale reports code page 932, whose 0x5C and 0x7E are the backslash and tilde of a key path
+// (glibc's own Shift_JIS table would give the yen sign and overline).
+TEST(CodePageConversionTest, AnsiCodePageOfAShiftJisLocale) {
+  ScopedLocale locale(kShiftJisLocale);
+  ASSERT_TRUE(locale.active());
+  EXPECT_EQ(GetACP(), 932u);
+  EXPECT_EQ(Hex(ToWide(CP_ACP, "Software\\\x82\xA0~")), Hex(u"Software\\\u3042~"));
+  EXPECT_EQ(ToAnsi(CP_ACP, u"Software\\\u3042~"), "Software\\\x82\xA0~");
+}
+
 TEST(CodePageConversionTest, AnsiCodePageOfTheCLocaleIsUtf8) {
   ScopedLocale locale("C");
   ASSERT_TRUE(locale.active());

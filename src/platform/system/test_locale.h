@@ -3,8 +3,9 @@
 
 #include <string>
 
-// The name of the GBK locale in TestLocalePath().
+// The names of the GBK and Shift_JIS locales in TestLocalePath().
 inline constexpr const char* kGbkLocale = "zh_CN.GBK";
+inline constexpr const char* kShiftJisLocale = "ja_JP.SJIS";
 
 // The folder of the test locales, for LOCPATH.
 const char* TestLocalePath();
