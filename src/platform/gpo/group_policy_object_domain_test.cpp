@@ -423,6 +423,47 @@ TEST_F(GroupPolicyObjectDomainTest, MalformedRegistryPolFailsTheOpenAndStaysAsIt
   }
 }
 
+// Other tools do not take the hold: what they write to the container between the open and the
+// save is merged into, not overwritten.
+TEST_F(GroupPolicyObjectDomainTest, SaveStartsFromWhatTheDirectoryHoldsThen) {
+  Policy policy = Policy::Create(UniqueName("changed meanwhile"));
+  OpenedPolicy opened(AdsPath(policy));
+  ASSERT_EQ(opened.open_result(), S_OK);
+  opened.SetValue(GPO_SECTION_MACHINE, "Software\\Policies\\Regweave", "V", REG_DWORD,
+                  Bytes({1, 0, 0, 0}));
+  const std::string security_settings =
+      "[{827D319E-6EAC-11D2-A4EA-00C04F79F83A}{803E14A0-B4FB-11D0-A0D0-00A0C90F574B}]";
+  policy.SetAttribute("gPCMachineExtensionNames", security_settings);
+  policy.SetAttribute("versionNumber", "5");
+  ASSERT_EQ(opened.Save(true), S_OK);
+  EXPECT_EQ(policy.Attribute("gPCMachineExtensionNames"),
+            "[{35378EAC-683F-11D2-A89A-00C04FBBCFA2}{0F6B957E-509E-11D1-A7CC-0000F87571E3}]" +
+                security_settings);
+  EXPECT_EQ(policy.VersionNumber(), 6u);
+  EXPECT_EQ(policy.GptVersion(), 6u);
+}
+
+// A client applying the policy may have Registry.pol open without sharing its deletion; a save
+// waits for it to let go instead of failing at once.
+TEST_F(GroupPolicyObjectDomainTest, SaveWaitsForABriefReaderOfRegistryPol) {
+  Policy policy = Policy::Create(UniqueName("brief reader"));
+  policy.WritePolEntries("Machine", "Software\\Policies\\Regweave\tOld\t4\t1\n");
+  OpenedPolicy opened(AdsPath(policy));
+  ASSERT_EQ(opened.open_result(), S_OK);
+  opened.SetValue(GPO_SECTION_MACHINE, "Software\\Policies\\Regweave", "New", REG_DWORD,
+                  Bytes({2, 0, 0, 0}));
+  const std::string hold =
+      kSambaSysvol + " hold " + Quoted(policy.Folder() + "/Machine/Registry.pol") + " 0.5";
+  FILE* reader = popen(hold.c_str(), "r");
+  ASSERT_NE(reader, nullptr);
+  char line[16] = "";
+  ASSERT_NE(std::fgets(line, sizeof line, reader), nullptr);
+  ASSERT_STREQ(line, "held\n");
+  EXPECT_EQ(opened.Save(true), S_OK);
+  EXPECT_EQ(pclose(reader), 0);
+  EXPECT_EQ(policy.PolEntries("Machine").size(), 2u);
+}
+
 // Holding a policy needs its GPT.INI, so a missing one is created; a run that then saves nothing
 // takes it away again, one that saves leaves it holding the version.
 TEST_F(GroupPolicyObjectDomainTest, PolicyWithoutGptIni) {

@@ -39,27 +39,33 @@ HRESULT PolicyContainer::Open(const OLECHAR* ads_path,
   std::unique_ptr<PolicyContainer> opened(new PolicyContainer);
   HRESULT result = LdapConnection::Get(path.ServerUri(), &opened->connection_);
   if (FAILED(result)) return result;
+  opened->dn_ = std::move(path.dn);
+  result = opened->Refresh();
+  if (FAILED(result)) return result;
+  *container = std::move(opened);
+  return S_OK;
+}
 
+HRESULT PolicyContainer::Refresh() {
   char* attributes[] = {kFileSysPath, kVersionNumber, kMachineExtensionNames, kUserExtensionNames,
                         nullptr};
   DirectoryEntry entry;
-  result = opened->connection_->Check(
-      ReadEntry(opened->connection_->handle(), path.dn, attributes, &entry));
+  HRESULT result = connection_->Check(ReadEntry(connection_->handle(), dn_, attributes, &entry));
   if (FAILED(result)) return result;
 
   const std::string* file_sys_path = FirstValue(entry, kFileSysPath);
   if (file_sys_path == nullptr) return E_ADS_PROPERTY_NOT_FOUND;
   const std::string* version = FirstValue(entry, kVersionNumber);
-  if (version != nullptr && !ParseContainerVersion(*version, &opened->version_)) {
+  DWORD version_value = 0;
+  if (version != nullptr && !ParseContainerVersion(*version, &version_value)) {
     return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
   }
   const std::string* machine_names = FirstValue(entry, kMachineExtensionNames);
   const std::string* user_names = FirstValue(entry, kUserExtensionNames);
-  opened->dn_ = std::move(path.dn);
-  opened->file_sys_path_ = *file_sys_path;
-  opened->machine_extension_names_ = machine_names != nullptr ? *machine_names : std::string();
-  opened->user_extension_names_ = user_names != nullptr ? *user_names : std::string();
-  *container = std::move(opened);
+  file_sys_path_ = *file_sys_path;
+  version_ = version_value;
+  machine_extension_names_ = machine_names != nullptr ? *machine_names : std::string();
+  user_extension_names_ = user_names != nullptr ? *user_names : std::string();
   return S_OK;
 }
 

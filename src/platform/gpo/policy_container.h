@@ -18,6 +18,10 @@ class PolicyContainer {
   static HRESULT Open(const OLECHAR* ads_path, std::unique_ptr<PolicyContainer>* container);
   ~PolicyContainer();
 
+  // Reads the attributes again, with the same failures as Open, so that what is written back
+  // starts from what the directory holds now; on failure the last values stay.
+  HRESULT Refresh();
+
   const std::string& file_sys_path() const { return file_sys_path_; }
   // The domain controller the directory connection is bound to, where SYSVOL is reached too.
   const std::string& host() const;

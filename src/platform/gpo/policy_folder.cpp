@@ -71,20 +71,29 @@ HRESULT PolicyFolder::HoldFile(const std::string& name, std::string* contents,
                                std::unique_ptr<SmbFile>* held, std::string* created_url) {
   created_url->clear();
   HRESULT result = session_->OpenHeld(ChildUrl(url_, name), false, held);
-  if (IsNotFound(result)) {
-    std::string spelled;
-    result = FindName(url_, name, &spelled);
-    if (SUCCEEDED(result)) {
-      const std::string url = ChildUrl(url_, spelled.empty() ? name : spelled);
-      result = session_->OpenHeld(url, true, held);
-      if (SUCCEEDED(result) && spelled.empty()) *created_url = url;
-    }
-  }
+  if (IsNotFound(result)) result = HoldOtherSpellingOrNewFile(name, held, created_url);
   if (SUCCEEDED(result)) result = (*held)->ReadToEnd(contents);
   if (FAILED(result)) {
     held->reset();
     if (!created_url->empty()) session_->RemoveQuietly(*created_url);
     created_url->clear();
+  }
+  return result;
+}
+
+HRESULT PolicyFolder::HoldOtherSpellingOrNewFile(const std::string& name,
+                                                 std::unique_ptr<SmbFile>* held,
+                                                 std::string* created_url) {
+  std::string spelled;
+  HRESULT result = FindName(url_, name, &spelled);
+  if (FAILED(result)) return result;
+  if (!spelled.empty()) return session_->OpenHeld(ChildUrl(url_, spelled), false, held);
+  const std::string url = ChildUrl(url_, name);
+  result = session_->OpenHeld(url, true, held);
+  if (SUCCEEDED(result)) *created_url = url;
+  // Another writer made it since the listing: theirs to keep.
+  if (result == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS)) {
+    result = session_->OpenHeld(url, false, held);
   }
   return result;
 }

@@ -40,6 +40,10 @@ class PolicyFolder {
 
  private:
   HRESULT FindByListing(const std::string& subfolder, PolicyFile* file);
+  // HoldFile once the exact spelling found nothing: the file under another spelling, or a new one
+  // whose URL goes to created_url.
+  HRESULT HoldOtherSpellingOrNewFile(const std::string& name, std::unique_ptr<SmbFile>* held,
+                                     std::string* created_url);
   // The entry of the folder whose name equals name without regard to case; empty when there
   // is none. A folder that is not there is reported as not found.
   HRESULT FindName(const std::string& folder_url, const std::string& name, std::string* found);

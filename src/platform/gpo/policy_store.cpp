@@ -1,8 +1,5 @@
 #include "gpo/policy_store.h"
 
-#include <random>
-#include <thread>
-
 #include "gpo/extension_names.h"
 #include "gpo/gpt_ini.h"
 #include "gpo/policy_version.h"
@@ -52,15 +49,9 @@ PolicyStore::~PolicyStore() {
 }
 
 HRESULT PolicyStore::Hold(const RetrySchedule& wait) {
-  std::mt19937 random(std::random_device{}());
-  std::uniform_real_distribution<double> spread(0.0, 1.0);
-  return RetryWhileBusy(
-      HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), wait,
-      [&] {
-        return folder_->HoldFile(kGptIniName, &gpt_ini_, &held_gpt_ini_, &created_gpt_ini_url_);
-      },
-      [&] { return spread(random); },
-      [](RetrySchedule::Duration pause) { std::this_thread::sleep_for(pause); });
+  return RetryWhileBusyPausing(HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), wait, [&] {
+    return folder_->HoldFile(kGptIniName, &gpt_ini_, &held_gpt_ini_, &created_gpt_ini_url_);
+  });
 }
 
 HRESULT PolicyStore::LoadHalf(const char* folder_name, Half* half) {
@@ -89,9 +80,12 @@ HRESULT PolicyStore::Save(bool machine, bool add, const GUID& extension, const G
   if (FAILED(hold_refusal_)) return hold_refusal_;
   if (!half.hive || !held_gpt_ini_) return E_FAIL;
 
+  // Other tools may have changed the container while this store waited or imported, and do not
+  // take the hold; what they wrote is merged into, not overwritten.
+  HRESULT result = container_->Refresh();
+  if (FAILED(result)) return result;
   std::string names;
-  HRESULT result =
-      MergeExtensionNames(container_->extension_names(machine), extension, tool, add, &names);
+  result = MergeExtensionNames(container_->extension_names(machine), extension, tool, add, &names);
   DWORD file_version = 0;
   if (SUCCEEDED(result)) result = ReadGptIniVersion(gpt_ini_, &file_version);
   if (FAILED(result)) return result;

@@ -41,7 +41,8 @@ class PolicyStore {
   // A new handle to the half's root key; E_FAIL when the registry was not loaded.
   HRESULT OpenRegistryRoot(bool machine, HKEY* key) const;
 
-  // Writes the half's Registry.pol, then the raised version to GPT.INI, then versionNumber and
+  // Reads the container again, so that what other tools wrote to it since the open is kept;
+  // then writes the half's Registry.pol, the raised version to GPT.INI, and versionNumber and
   // the half's extension names with the pair added (or removed); E_FAIL for a store that does
   // not hold its policy. Everything that can refuse the save without writing (a malformed
   // extension-names value, a GPT.INI that is not ANSI) is checked first; Registry.pol is

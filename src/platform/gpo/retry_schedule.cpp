@@ -7,6 +7,10 @@ RetrySchedule RetrySchedule::ForPolicyLock() {
   return RetrySchedule(Duration(50), Duration(2000), Duration(60000));
 }
 
+RetrySchedule RetrySchedule::ForReaders() {
+  return RetrySchedule(Duration(20), Duration(500), Duration(10000));
+}
+
 RetrySchedule::Duration RetrySchedule::NextPause(double spread) {
   spread = std::clamp(spread, 0.0, 1.0);
   Duration pause(std::llround(static_cast<double>(next_.count()) * (0.75 + spread / 4)));

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <chrono>
+#include <random>
+#include <thread>
 
 #include <windows.h>
 
@@ -17,6 +19,10 @@ class RetrySchedule {
   // What an import waits for a policy: from 50 ms, doubling to 2 s, at most 60 s in all.
   // Administrators would rather wait for a busy policy than import again.
   static RetrySchedule ForPolicyLock();
+
+  // What a save waits for a reader that has Registry.pol open without sharing its deletion, as
+  // a client applying the policy may: from 20 ms, doubling to 500 ms, at most 10 s.
+  static RetrySchedule ForReaders();
 
   // The pause before the next attempt, spread by spread (0 to 1, from a random source) between
   // three quarters and the whole of the nominal pause, so runs that collided once do not retry
@@ -43,4 +49,14 @@ HRESULT RetryWhileBusy(HRESULT busy, RetrySchedule schedule, Attempt attempt, Ra
     if (wait.count() == 0) return result;
     pause(wait);
   }
+}
+
+// RetryWhileBusy with real pauses, each spread at random.
+template <typename Attempt>
+HRESULT RetryWhileBusyPausing(HRESULT busy, const RetrySchedule& schedule, Attempt attempt) {
+  std::mt19937 random(std::random_device{}());
+  std::uniform_real_distribution<double> spread(0.0, 1.0);
+  return RetryWhileBusy(
+      busy, schedule, attempt, [&] { return spread(random); },
+      [](RetrySchedule::Duration pause) { std::this_thread::sleep_for(pause); });
 }

@@ -11,8 +11,11 @@ text for REG_SZ and REG_EXPAND_SZ, a decimal number for the DWORD and QWORD type
   pol-write PATH        entries read from standard input, packed by Samba into the file
   sddl PATH             the security descriptor of a file or folder
   set-sddl PATH SDDL    replaces it
+  hold PATH SECONDS     opens the file as a reader sharing only reading, prints "held", and
+                        closes it after SECONDS
 """
 import sys
+import time
 
 from samba import param
 from samba.credentials import MUST_USE_KERBEROS, SMB_SIGNING_REQUIRED, Credentials
@@ -106,6 +109,12 @@ def main(command, path, *rest):
     elif command == "set-sddl":
         sd = security.descriptor.from_sddl(rest[0], security.dom_sid("S-1-5-32"))
         conn.set_acl(path, sd, SECURITY_INFO)
+    elif command == "hold":
+        fnum = conn.create(path, DesiredAccess=security.SEC_FILE_READ_DATA,
+                           ShareAccess=libsmb.FILE_SHARE_READ)
+        print("held", flush=True)
+        time.sleep(float(rest[0]))
+        conn.close(fnum)
     else:
         raise SystemExit(__doc__)
 

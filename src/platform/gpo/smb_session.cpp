@@ -9,6 +9,7 @@
 
 #include <libsmbclient.h>
 
+#include "gpo/retry_schedule.h"
 #include "gpo/smb_error.h"
 #include "gpo/sysvol_path.h"
 
@@ -59,8 +60,8 @@ HRESULT SmbSession::ReadFile(const std::string& url, std::string* contents) {
 HRESULT SmbSession::OpenHeld(const std::string& url, bool create, std::unique_ptr<SmbFile>* file) {
   // The share mode is a setting of the context that every later open would use too.
   smbc_setOptionOpenShareMode(context_, SMBC_SHAREMODE_DENY_WRITE);
-  SMBCFILE* opened =
-      smbc_getFunctionOpen(context_)(context_, url.c_str(), O_RDWR | (create ? O_CREAT : 0), 0644);
+  SMBCFILE* opened = smbc_getFunctionOpen(context_)(context_, url.c_str(),
+                                                    O_RDWR | (create ? O_CREAT | O_EXCL : 0), 0644);
   HRESULT result = opened != nullptr ? S_OK : LastSmbError();
   smbc_setOptionOpenShareMode(context_, SMBC_SHAREMODE_DENY_NONE);
   if (SUCCEEDED(result)) *file = std::make_unique<SmbFile>(context_, opened);
@@ -120,9 +121,14 @@ HRESULT SmbSession::ReplaceFile(const std::string& folder_url, const std::string
   HRESULT result = WriteNewFile(fresh, contents);
   if (FAILED(result)) return result;
 
-  bool had_old = rename(context_, target.c_str(), context_, aside.c_str()) == 0;
-  if (!had_old && errno != ENOENT) {
-    result = LastSmbError();
+  // Moving the old file needs its deletion shared, which a reader may briefly not allow.
+  bool had_old = false;
+  result = RetryWhileBusyPausing(
+      HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), RetrySchedule::ForReaders(), [&] {
+        had_old = rename(context_, target.c_str(), context_, aside.c_str()) == 0;
+        return had_old || errno == ENOENT ? S_OK : LastSmbError();
+      });
+  if (FAILED(result)) {
     RemoveQuietly(fresh);
     return result;
   }

@@ -30,7 +30,8 @@ class SmbSession {
   // with HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), as does any open that asks to write or
   // that does not share write access, while readers that share it read on. The server lets go
   // when the handle is closed or the connection ends, so a process that dies holds nothing.
-  // With create, a missing file is created empty.
+  // With create, the file is created empty, and one that exists already gives
+  // HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS), so the caller knows whose file it holds.
   HRESULT OpenHeld(const std::string& url, bool create, std::unique_ptr<SmbFile>* file);
 
   // The names in a folder, without "." and "..".
@@ -46,7 +47,9 @@ class SmbSession {
   // target and renames again, which loses the file if the second rename fails), so the old
   // file is moved aside instead and moved back if the new one cannot take its place. For the
   // two round trips between the renames, readers find no file; should the process die there,
-  // the old text stays in "<name>.<tag>.old".
+  // the old text stays in "<name>.<tag>.old". A reader that has the old file open without
+  // sharing its deletion is waited for (RetrySchedule::ForReaders); one that keeps it longer
+  // gives HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), and nothing has changed.
   HRESULT ReplaceFile(const std::string& folder_url, const std::string& name,
                       const std::string& contents);
 
