@@ -31,6 +31,12 @@ int LockFor(int shflag) {
 }  // namespace
 
 FILE* _fsopen(const char* filename, const char* mode, int shflag) {
+  // Opening a FIFO would wait for a writer, for ever if none comes; Windows has no such file to
+  // open as a stream, so it is refused as a folder is.
+  struct stat named;
+  if (stat(filename, &named) == 0 && S_ISFIFO(named.st_mode)) {
+    return Fail(EACCES, ERROR_ACCESS_DENIED);
+  }
   FILE* stream = std::fopen(filename, mode);
   if (stream == nullptr) return Fail(errno, Win32ErrorFromErrno(errno));
   struct stat status;

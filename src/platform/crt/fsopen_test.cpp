@@ -1,6 +1,7 @@
 #include <share.h>
 
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -25,14 +26,18 @@ class FsopenTest : public testing::Test {
     ASSERT_NE(file, nullptr);
     std::fputs("text", file);
     std::fclose(file);
+    fifo_ = folder_ + "/fifo";
+    ASSERT_EQ(mkfifo(fifo_.c_str(), 0600), 0);
   }
   void TearDown() override {
     unlink(path_.c_str());
+    unlink(fifo_.c_str());
     rmdir(folder_.c_str());
   }
 
   std::string folder_;
   std::string path_;
+  std::string fifo_;
 };
 
 TEST_F(FsopenTest, FailuresSetErrnoAndTheWindowsCode) {
@@ -43,6 +48,7 @@ TEST_F(FsopenTest, FailuresSetErrnoAndTheWindowsCode) {
       {folder_ + "/missing.txt", ERROR_FILE_NOT_FOUND},
       {path_ + "/below", ERROR_PATH_NOT_FOUND},
       {folder_, ERROR_ACCESS_DENIED},
+      {fifo_, ERROR_ACCESS_DENIED},  // refused at once, not waited on for a writer
   };
   for (const Case& row : cases) {
     SetLastError(ERROR_SUCCESS);
