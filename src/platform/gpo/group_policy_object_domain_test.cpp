@@ -464,6 +464,33 @@ TEST_F(GroupPolicyObjectDomainTest, SaveWaitsForABriefReaderOfRegistryPol) {
   EXPECT_EQ(policy.PolEntries("Machine").size(), 2u);
 }
 
+// A save that dies between moving the old Registry.pol aside and moving the new one in leaves
+// only the copy set aside; the next open reads it in the file's place, so no setting is lost, and
+// its save removes it. Two such copies leave it unclear which one is the policy.
+TEST_F(GroupPolicyObjectDomainTest, RegistryPolSetAsideByADeadSaveIsRecovered) {
+  Policy policy = Policy::Create(UniqueName("set aside"));
+  policy.WritePolEntries("Machine", "Software\\Policies\\Regweave\tOld\t4\t1\n");
+  const std::string machine = policy.LocalFolder() + "/Machine";
+  Output("mv " + Quoted(machine + "/Registry.pol") + " " +
+         Quoted(machine + "/Registry.pol.4d2a0001.old"));
+  {
+    OpenedPolicy opened(AdsPath(policy));
+    ASSERT_EQ(opened.open_result(), S_OK);
+    opened.SetValue(GPO_SECTION_MACHINE, "Software\\Policies\\Regweave", "New", REG_DWORD,
+                    Bytes({2, 0, 0, 0}));
+    ASSERT_EQ(opened.Save(true), S_OK);
+  }
+  EXPECT_EQ(policy.PolEntries("Machine").size(), 2u);
+  EXPECT_EQ(Output("ls " + Quoted(machine)), "Registry.pol\n");
+
+  Output("cp -a " + Quoted(machine + "/Registry.pol") + " " +
+         Quoted(machine + "/Registry.pol.1.old"));
+  Output("mv " + Quoted(machine + "/Registry.pol") + " " + Quoted(machine + "/Registry.pol.2.old"));
+  OpenedPolicy ambiguous(AdsPath(policy));
+  EXPECT_EQ(ambiguous.open_result(), HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
+  EXPECT_EQ(Output("ls " + Quoted(machine)), "Registry.pol.1.old\nRegistry.pol.2.old\n");
+}
+
 // Holding a policy needs its GPT.INI, so a missing one is created; a run that then saves nothing
 // takes it away again, one that saves leaves it holding the version.
 TEST_F(GroupPolicyObjectDomainTest, PolicyWithoutGptIni) {

@@ -33,18 +33,20 @@ HRESULT PolicyFolder::ReadFile(const std::string& subfolder, const std::string& 
 // spelling, so the policy's folder is listed too only where the server compares with case.
 HRESULT PolicyFolder::FindByListing(const std::string& subfolder, PolicyFile* file) {
   std::string spelled;
-  HRESULT found = FindName(file->folder_url, file->name, &spelled);
+  std::vector<std::string> set_aside;
+  HRESULT found = FindName(file->folder_url, file->name, &spelled, &set_aside);
   if (IsNotFound(found)) {
     std::string folder;
     found = FindName(url_, subfolder, &folder);
     if (FAILED(found) || folder.empty() || folder == subfolder)
       return IsNotFound(found) ? S_OK : found;
     file->folder_url = ChildUrl(url_, folder);
-    found = FindName(file->folder_url, file->name, &spelled);
+    found = FindName(file->folder_url, file->name, &spelled, &set_aside);
   }
   if (IsNotFound(found)) return S_OK;  // the folder is not there (any more)
   if (FAILED(found)) return found;
   file->folder_exists = true;
+  if (spelled.empty() && !set_aside.empty()) return ReadSetAside(set_aside, file);
   // The exact spelling was not there; another one is read, the same one vanished meanwhile.
   if (spelled.empty() || spelled == file->name) return S_OK;
   file->name = spelled;
@@ -53,15 +55,30 @@ HRESULT PolicyFolder::FindByListing(const std::string& subfolder, PolicyFile* fi
   return IsNotFound(found) ? S_OK : found;
 }
 
+HRESULT PolicyFolder::ReadSetAside(const std::vector<std::string>& set_aside, PolicyFile* file) {
+  if (set_aside.size() > 1) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+  const std::string url = ChildUrl(file->folder_url, set_aside[0]);
+  HRESULT read = session_->ReadFile(url, &file->contents);
+  if (FAILED(read)) return read;
+  file->exists = true;
+  file->set_aside_url = url;
+  return S_OK;
+}
+
 HRESULT PolicyFolder::FindName(const std::string& folder_url, const std::string& name,
-                               std::string* found) {
+                               std::string* found, std::vector<std::string>* set_aside) {
   std::vector<std::string> names;
   HRESULT listed = session_->ListFolder(folder_url, &names);
   if (FAILED(listed)) return listed;
+  const std::string prefix = name + ".";
+  constexpr std::string_view kSuffix = ".old";
   for (const std::string& candidate : names) {
-    if (SameIgnoringAsciiCase(candidate, name)) {
-      *found = candidate;
-      break;
+    if (found->empty() && SameIgnoringAsciiCase(candidate, name)) *found = candidate;
+    if (set_aside != nullptr && candidate.size() > prefix.size() + kSuffix.size() &&
+        SameIgnoringAsciiCase(std::string_view(candidate).substr(0, prefix.size()), prefix) &&
+        SameIgnoringAsciiCase(std::string_view(candidate).substr(candidate.size() - kSuffix.size()),
+                              kSuffix)) {
+      set_aside->push_back(candidate);
     }
   }
   return S_OK;
@@ -98,10 +115,15 @@ HRESULT PolicyFolder::HoldOtherSpellingOrNewFile(const std::string& name,
   return result;
 }
 
-HRESULT PolicyFolder::ReplaceFile(const PolicyFile& file, const std::string& contents) {
-  if (!file.folder_exists) {
-    HRESULT made = session_->MakeFolder(file.folder_url);
+HRESULT PolicyFolder::ReplaceFile(PolicyFile* file, const std::string& contents) {
+  if (!file->folder_exists) {
+    HRESULT made = session_->MakeFolder(file->folder_url);
     if (FAILED(made)) return made;
   }
-  return session_->ReplaceFile(file.folder_url, file.name, contents);
+  HRESULT result = session_->ReplaceFile(file->folder_url, file->name, contents);
+  if (FAILED(result)) return result;
+  file->folder_exists = file->exists = true;
+  if (!file->set_aside_url.empty()) session_->RemoveQuietly(file->set_aside_url);
+  file->set_aside_url.clear();
+  return S_OK;
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gpo/smb_session.h"
 
@@ -14,6 +15,10 @@ struct PolicyFile {
   bool folder_exists = false;
   bool exists = false;
   std::string contents;  // empty when the file does not exist
+  // When the file is missing but a save that died between its two renames left the old file
+  // moved aside ("<name>.<tag>.old", SmbSession::ReplaceFile), that copy is read in its place
+  // (exists is then true) and this names it, so the next replace removes it.
+  std::string set_aside_url;
 };
 
 class PolicyFolder {
@@ -24,7 +29,9 @@ class PolicyFolder {
   // (Windows, Samba) answers in one go; only when that finds nothing is the subfolder listed,
   // and the policy's folder too when the subfolder is not found under that spelling, for
   // servers that compare names with case. A missing file is no failure: exists is false and
-  // the location names where it would go.
+  // the location names where it would go, unless one copy set aside stands in for it (see
+  // PolicyFile); several such copies leave it unclear which is the file, and give
+  // HRESULT_FROM_WIN32(ERROR_INVALID_DATA).
   HRESULT ReadFile(const std::string& subfolder, const std::string& name, PolicyFile* file);
 
   // Opens name in the policy's own folder held against other writers (SmbSession::OpenHeld)
@@ -35,8 +42,9 @@ class PolicyFolder {
   HRESULT HoldFile(const std::string& name, std::string* contents, std::unique_ptr<SmbFile>* held,
                    std::string* created_url);
 
-  // Writes the file at the location ReadFile gave, creating its folder when missing.
-  HRESULT ReplaceFile(const PolicyFile& file, const std::string& contents);
+  // Writes the file at the location ReadFile gave, creating its folder when missing, removes
+  // the copy set aside it was read from, and records that the file and its folder now exist.
+  HRESULT ReplaceFile(PolicyFile* file, const std::string& contents);
 
  private:
   HRESULT FindByListing(const std::string& subfolder, PolicyFile* file);
@@ -45,8 +53,12 @@ class PolicyFolder {
   HRESULT HoldOtherSpellingOrNewFile(const std::string& name, std::unique_ptr<SmbFile>* held,
                                      std::string* created_url);
   // The entry of the folder whose name equals name without regard to case; empty when there
-  // is none. A folder that is not there is reported as not found.
-  HRESULT FindName(const std::string& folder_url, const std::string& name, std::string* found);
+  // is none. With set_aside, also every entry a replace of name set aside ("<name>.<tag>.old").
+  // A folder that is not there is reported as not found.
+  HRESULT FindName(const std::string& folder_url, const std::string& name, std::string* found,
+                   std::vector<std::string>* set_aside = nullptr);
+  // Reads the one copy set aside in place of the missing file.
+  HRESULT ReadSetAside(const std::vector<std::string>& set_aside, PolicyFile* file);
 
   SmbSession* session_;
   std::string url_;

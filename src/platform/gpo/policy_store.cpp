@@ -91,9 +91,8 @@ HRESULT PolicyStore::Save(bool machine, bool add, const GUID& extension, const G
   if (FAILED(result)) return result;
   const DWORD version = RaisePolicyVersion(file_version, container_->version(), machine);
 
-  result = folder_->ReplaceFile(half.file, half.hive->Save());
+  result = folder_->ReplaceFile(&half.file, half.hive->Save());
   if (FAILED(result)) return result;
-  half.file.folder_exists = half.file.exists = true;
 
   std::string gpt_ini = RewriteGptIniVersion(gpt_ini_, version);
   result = held_gpt_ini_->Rewrite(gpt_ini);

@@ -47,7 +47,8 @@ class SmbSession {
   // target and renames again, which loses the file if the second rename fails), so the old
   // file is moved aside instead and moved back if the new one cannot take its place. For the
   // two round trips between the renames, readers find no file; should the process die there,
-  // the old text stays in "<name>.<tag>.old". A reader that has the old file open without
+  // the old text stays in "<name>.<tag>.old", where the next open finds it
+  // (PolicyFolder::ReadFile). A reader that has the old file open without
   // sharing its deletion is waited for (RetrySchedule::ForReaders); one that keeps it longer
   // gives HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), and nothing has changed.
   HRESULT ReplaceFile(const std::string& folder_url, const std::string& name,
