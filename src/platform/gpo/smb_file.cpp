@@ -40,8 +40,9 @@ HRESULT SmbFile::ReadToEnd(std::string* contents) {
   return S_OK;
 }
 
-HRESULT SmbFile::Write(const std::string& contents) {
+HRESULT SmbFile::Write(const std::string& contents, bool (*stop)()) {
   for (size_t written = 0; written < contents.size();) {
+    if (stop != nullptr && stop()) return HRESULT_FROM_WIN32(ERROR_CANCELLED);
     size_t count = std::min(kLargestPiece, contents.size() - written);
     ssize_t put =
         smbc_getFunctionWrite(context_)(context_, file_, contents.data() + written, count);

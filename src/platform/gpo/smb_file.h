@@ -20,8 +20,9 @@ class SmbFile {
   // The file from the current position to its end.
   HRESULT ReadToEnd(std::string* contents);
 
-  // Writes contents at the current position.
-  HRESULT Write(const std::string& contents);
+  // Writes contents at the current position. When stop is given and answers true between two
+  // pieces, the write ends there with HRESULT_FROM_WIN32(ERROR_CANCELLED).
+  HRESULT Write(const std::string& contents, bool (*stop)() = nullptr);
 
   // Makes the file hold exactly contents: written from the start, then cut to their length.
   // The write goes first, so a failure or a crash between the two requests never leaves the

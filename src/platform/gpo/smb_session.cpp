@@ -9,6 +9,7 @@
 
 #include <libsmbclient.h>
 
+#include "gpo/deferred_termination.h"
 #include "gpo/retry_schedule.h"
 #include "gpo/smb_error.h"
 #include "gpo/sysvol_path.h"
@@ -91,13 +92,14 @@ HRESULT SmbSession::MakeFolder(const std::string& url) {
   return LastSmbError();
 }
 
-HRESULT SmbSession::WriteNewFile(const std::string& url, const std::string& contents) {
+HRESULT SmbSession::WriteNewFile(const std::string& url, const std::string& contents,
+                                 bool (*stop)()) {
   // Exclusive: a file that somehow holds this name already is never written into.
   SMBCFILE* opened =
       smbc_getFunctionOpen(context_)(context_, url.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
   if (opened == nullptr) return LastSmbError();
   SmbFile file(context_, opened);
-  HRESULT result = file.Write(contents);
+  HRESULT result = file.Write(contents, stop);
   HRESULT closed = file.Close();
   if (SUCCEEDED(result)) result = closed;
   if (FAILED(result)) RemoveQuietly(url);
@@ -118,7 +120,8 @@ HRESULT SmbSession::ReplaceFile(const std::string& folder_url, const std::string
   const std::string fresh = ChildUrl(folder_url, name + "." + tag + ".new");
   const std::string aside = ChildUrl(folder_url, name + "." + tag + ".old");
 
-  HRESULT result = WriteNewFile(fresh, contents);
+  DeferredTermination termination;
+  HRESULT result = WriteNewFile(fresh, contents, &DeferredTermination::Requested);
   if (FAILED(result)) return result;
 
   // Moving the old file needs its deletion shared, which a reader may briefly not allow.

@@ -50,7 +50,9 @@ class SmbSession {
   // the old text stays in "<name>.<tag>.old", where the next open finds it
   // (PolicyFolder::ReadFile). A reader that has the old file open without
   // sharing its deletion is waited for (RetrySchedule::ForReaders); one that keeps it longer
-  // gives HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), and nothing has changed.
+  // gives HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), and nothing has changed. A signal to
+  // end the process waits until the replace is done, or, while the new text is still being
+  // written, until its temporary file is removed (DeferredTermination).
   HRESULT ReplaceFile(const std::string& folder_url, const std::string& name,
                       const std::string& contents);
 
@@ -60,7 +62,7 @@ class SmbSession {
 
  private:
   explicit SmbSession(_SMBCCTX* context) : context_(context) {}
-  HRESULT WriteNewFile(const std::string& url, const std::string& contents);
+  HRESULT WriteNewFile(const std::string& url, const std::string& contents, bool (*stop)());
 
   _SMBCCTX* context_;
 };

@@ -81,37 +81,47 @@ done
 """
 
 
+def run_under_gdb_stopping_at(ctx, function, actions, args):
+    """Runs regweave under gdb, which carries out actions (gdb commands) when the run reaches
+    function. Returns what the run printed, what gdb said (in place of standard error) and the
+    run's exit status, 255 when a signal ended it."""
+    reached = ctx.scratch / "reached-breakpoint"
+    output = ctx.scratch / "debugged-stdout"
+    for leftover in (reached, output):
+        leftover.unlink(missing_ok=True)
+    commands = ctx.scratch / "debug.gdb"
+    # Signals to end the program go to it, as they would without a debugger.
+    commands.write_text("\n".join([
+        "set pagination off", "set confirm off", "set breakpoint pending off",
+        "handle SIGTERM nostop noprint pass", "handle SIGINT nostop noprint pass",
+        "break " + function, "commands", "silent",
+        "shell touch %s" % shlex.quote(str(reached))] + actions + [
+        "end",
+        "run %s >%s" % (" ".join(shlex.quote(a) for a in args), shlex.quote(str(output))),
+        "if $_isvoid($_exitcode)", "quit 255", "else", "quit $_exitcode", "end", ""]))
+    # A sanitizer build runs here without its leak check, which cannot work under a debugger.
+    environment = dict(os.environ, LC_ALL="C.UTF-8", ASAN_OPTIONS="detect_leaks=0")
+    debugger = domain.in_domain(
+        ["gdb", "-q", "-batch", "-x", str(commands), ctx.regweave.program],
+        capture_output=True, stdin=subprocess.DEVNULL, env=environment)
+    if not reached.exists() or not output.exists():
+        raise Failure("the run never reached %s; gdb said:\n%s" % (
+            function, debugger.stderr.decode(errors="replace")))
+    return RunResult(output.read_bytes(), debugger.stdout + debugger.stderr, debugger.returncode,
+                     "")
+
+
 def run_killing_the_controller_at(ctx, function, args):
     """Runs regweave under gdb, which kills the domain controller when the run reaches function,
     then starts the controller again on its state, keeping its policies for the next checks."""
     killer = ctx.scratch / "kill-controller"
     killer.write_text(KILL_CONTROLLER)
-    reached = ctx.scratch / "reached-breakpoint"
-    output = ctx.scratch / "debugged-stdout"
-    for leftover in (reached, output):
-        leftover.unlink(missing_ok=True)
-    commands = ctx.scratch / "kill-controller.gdb"
-    commands.write_text("\n".join([
-        "set pagination off", "set confirm off", "set breakpoint pending off",
-        "break " + function, "commands", "silent",
-        "shell touch %s && bash %s %s" % (shlex.quote(str(reached)), shlex.quote(str(killer)),
-                                          shlex.quote(str(domain.DOMAIN_DIR))),
-        "continue", "end",
-        "run %s >%s" % (" ".join(shlex.quote(a) for a in args), shlex.quote(str(output))),
-        "quit $_exitcode", ""]))
-    # A sanitizer build runs here without its leak check, which cannot work under a debugger.
-    environment = dict(os.environ, LC_ALL="C.UTF-8", ASAN_OPTIONS="detect_leaks=0")
+    kill = "shell bash %s %s" % (shlex.quote(str(killer)), shlex.quote(str(domain.DOMAIN_DIR)))
     try:
-        debugger = domain.in_domain(
-            ["gdb", "-q", "-batch", "-x", str(commands), ctx.regweave.program],
-            capture_output=True, stdin=subprocess.DEVNULL, env=environment)
+        return run_under_gdb_stopping_at(ctx, function, [kill, "continue"], args)
     finally:
         subprocess.run([str(domain.DOMAIN_DIR / "start"), "--restart"], check=True,
                        capture_output=True)
-    if not reached.exists() or not output.exists():
-        raise Failure("the run never reached %s; gdb said:\n%s" % (
-            function, debugger.stderr.decode(errors="replace")))
-    return RunResult(output.read_bytes(), b"", debugger.returncode, "")
 
 
 @check
@@ -135,6 +145,30 @@ def domain_controller_stopped_during_the_run(ctx):
             expect_next_run_repairs(ctx, policy, interrupted, entries)
         else:
             expect_unchanged(policy, before, "a run whose controller stopped before the save")
+
+
+@check
+def run_asked_to_end_while_it_writes_registry_pol(ctx):
+    """A run told to end (SIGTERM from a timeout, SIGINT from Ctrl-C) while it writes the new
+    Registry.pol removes the temporary file first and then ends by that signal: the policy is as
+    it was and no file is left behind."""
+    for signal_name in ("SIGTERM", "SIGINT"):
+        policy = ctx.policy("asked to end with " + signal_name)
+        before = import_first_settings(ctx, policy)
+        source = fragment_adding(ctx, ADDED_ENTRY)
+        # The breakpoint goes first: the handler returns to it, and would meet it again.
+        actions = ["delete", "signal " + signal_name]
+        result = run_under_gdb_stopping_at(ctx, "SmbFile::Write", actions,
+                                           machine_import(policy, source))
+        expect_equal(result.stdout.decode(errors="replace"), progress(policy.name, source),
+                     "standard output")
+        said = result.stderr.decode(errors="replace")
+        expect_equal(("terminated with signal %s" % signal_name in said, result.status), (True, 255),
+                     "the run ended by %s (gdb said: %s)" % (signal_name, said))
+        expect_unchanged(policy, before, "a run ended by %s" % signal_name)
+        machine = find_ignoring_case(policy.folder, ["Machine"])
+        expect_equal(sorted(entry.name for entry in machine.iterdir()), ["Registry.pol"],
+                     "the machine folder's files")
 
 
 def samba_pid():
