@@ -473,6 +473,9 @@ TEST_F(GroupPolicyObjectDomainTest, RegistryPolSetAsideByADeadSaveIsRecovered) {
   const std::string machine = policy.LocalFolder() + "/Machine";
   Output("mv " + Quoted(machine + "/Registry.pol") + " " +
          Quoted(machine + "/Registry.pol.4d2a0001.old"));
+  // Someone's own copy: not of the form a save gives, so neither read nor removed.
+  Output("cp -a " + Quoted(machine + "/Registry.pol.4d2a0001.old") + " " +
+         Quoted(machine + "/Registry.pol.backup.old"));
   {
     OpenedPolicy opened(AdsPath(policy));
     ASSERT_EQ(opened.open_result(), S_OK);
@@ -481,14 +484,15 @@ TEST_F(GroupPolicyObjectDomainTest, RegistryPolSetAsideByADeadSaveIsRecovered) {
     ASSERT_EQ(opened.Save(true), S_OK);
   }
   EXPECT_EQ(policy.PolEntries("Machine").size(), 2u);
-  EXPECT_EQ(Output("ls " + Quoted(machine)), "Registry.pol\n");
+  EXPECT_EQ(Output("ls " + Quoted(machine)), "Registry.pol\nRegistry.pol.backup.old\n");
 
   Output("cp -a " + Quoted(machine + "/Registry.pol") + " " +
          Quoted(machine + "/Registry.pol.1.old"));
   Output("mv " + Quoted(machine + "/Registry.pol") + " " + Quoted(machine + "/Registry.pol.2.old"));
   OpenedPolicy ambiguous(AdsPath(policy));
   EXPECT_EQ(ambiguous.open_result(), HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
-  EXPECT_EQ(Output("ls " + Quoted(machine)), "Registry.pol.1.old\nRegistry.pol.2.old\n");
+  EXPECT_EQ(Output("ls " + Quoted(machine)),
+            "Registry.pol.1.old\nRegistry.pol.2.old\nRegistry.pol.backup.old\n");
 }
 
 // Holding a policy needs its GPT.INI, so a missing one is created; a run that then saves nothing

@@ -1,11 +1,29 @@
 #include "gpo/policy_folder.h"
 
+#include <algorithm>
+#include <cctype>
+#include <string_view>
 #include <vector>
 
 #include "gpo/ascii_case.h"
 #include "gpo/sysvol_path.h"
 
 namespace {
+
+// Whether entry is "<name>.<tag>.old" with the tag SmbSession::ReplaceFile gives (hexadecimal
+// digits), so that no other file of similar name is ever taken for the policy's.
+bool IsSetAside(std::string_view entry, std::string_view name) {
+  constexpr std::string_view kSuffix = ".old";
+  if (entry.size() <= name.size() + 1 + kSuffix.size()) return false;
+  if (!SameIgnoringAsciiCase(entry.substr(0, name.size()), name) || entry[name.size()] != '.' ||
+      entry.substr(entry.size() - kSuffix.size()) != kSuffix) {
+    return false;
+  }
+  std::string_view tag =
+      entry.substr(name.size() + 1, entry.size() - name.size() - 1 - kSuffix.size());
+  return std::all_of(tag.begin(), tag.end(),
+                     [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+}
 
 bool IsNotFound(HRESULT result) {
   return result == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ||
@@ -70,16 +88,9 @@ HRESULT PolicyFolder::FindName(const std::string& folder_url, const std::string&
   std::vector<std::string> names;
   HRESULT listed = session_->ListFolder(folder_url, &names);
   if (FAILED(listed)) return listed;
-  const std::string prefix = name + ".";
-  constexpr std::string_view kSuffix = ".old";
   for (const std::string& candidate : names) {
     if (found->empty() && SameIgnoringAsciiCase(candidate, name)) *found = candidate;
-    if (set_aside != nullptr && candidate.size() > prefix.size() + kSuffix.size() &&
-        SameIgnoringAsciiCase(std::string_view(candidate).substr(0, prefix.size()), prefix) &&
-        SameIgnoringAsciiCase(std::string_view(candidate).substr(candidate.size() - kSuffix.size()),
-                              kSuffix)) {
-      set_aside->push_back(candidate);
-    }
+    if (set_aside != nullptr && IsSetAside(candidate, name)) set_aside->push_back(candidate);
   }
   return S_OK;
 }

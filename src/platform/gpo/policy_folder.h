@@ -53,7 +53,8 @@ class PolicyFolder {
   HRESULT HoldOtherSpellingOrNewFile(const std::string& name, std::unique_ptr<SmbFile>* held,
                                      std::string* created_url);
   // The entry of the folder whose name equals name without regard to case; empty when there
-  // is none. With set_aside, also every entry a replace of name set aside ("<name>.<tag>.old").
+  // is none. With set_aside, also every entry a replace of name set aside ("<name>.<tag>.old",
+  // the tag hexadecimal).
   // A folder that is not there is reported as not found.
   HRESULT FindName(const std::string& folder_url, const std::string& name, std::string* found,
                    std::vector<std::string>* set_aside = nullptr);

@@ -128,6 +128,7 @@ HRESULT SmbSession::ReplaceFile(const std::string& folder_url, const std::string
   bool had_old = false;
   result = RetryWhileBusyPausing(
       HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), RetrySchedule::ForReaders(), [&] {
+        if (DeferredTermination::Requested()) return HRESULT_FROM_WIN32(ERROR_CANCELLED);
         had_old = rename(context_, target.c_str(), context_, aside.c_str()) == 0;
         return had_old || errno == ENOENT ? S_OK : LastSmbError();
       });
