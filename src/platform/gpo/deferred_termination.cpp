@@ -15,6 +15,7 @@ void Remember(int signal_number) {
 DeferredTermination::DeferredTermination() {
   struct sigaction remember {};
   remember.sa_handler = &Remember;
+  remember.sa_flags = SA_RESETHAND;  // the next signal finds the default action
   sigemptyset(&remember.sa_mask);
   for (size_t i = 0; i < std::size(kSignals); ++i) {
     sigaction(kSignals[i], nullptr, &earlier_[i]);

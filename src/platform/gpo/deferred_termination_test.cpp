@@ -15,9 +15,9 @@ struct Outcome {
   int ended_by = 0;               // the signal that ended the child, 0 when none did
 };
 
-// Runs, in a child process, a deferral during which signal_number arrives; ignored is a signal
-// the child ignores beforehand, 0 for none.
-Outcome RunChild(int signal_number, int ignored) {
+// Runs, in a child process, a deferral during which signal_number arrives `times` times; ignored
+// is a signal the child ignores beforehand, 0 for none.
+Outcome RunChild(int signal_number, int times, int ignored) {
   int report[2];
   EXPECT_EQ(pipe(report), 0);
   pid_t child = fork();
@@ -27,7 +27,7 @@ Outcome RunChild(int signal_number, int ignored) {
     char answer[2] = {'0', '0'};
     {
       DeferredTermination deferral;
-      raise(signal_number);
+      for (int i = 0; i < times; ++i) raise(signal_number);
       answer[0] = DeferredTermination::Requested() ? '1' : '0';
       (void)!write(report[1], answer, 1);
     }
@@ -47,21 +47,23 @@ Outcome RunChild(int signal_number, int ignored) {
 }
 
 // A signal to end the process is held back while the object lives and ends the process once it
-// has gone; one the process ignores changes nothing.
+// has gone; a second one ends it at once; one the process ignores changes nothing.
 TEST(DeferredTerminationTest, EndsTheProcessOnlyAfterTheStep) {
   struct Row {
     const char* name;
     int signal_number;
+    int times;
     int ignored;
     Outcome expected;
   } rows[] = {
-      {"interrupt", SIGINT, 0, {true, false, SIGINT}},
-      {"terminate", SIGTERM, 0, {true, false, SIGTERM}},
-      {"hang-up", SIGHUP, 0, {true, false, SIGHUP}},
-      {"an ignored hang-up", SIGHUP, SIGHUP, {false, true, 0}},
+      {"interrupt", SIGINT, 1, 0, {true, false, SIGINT}},
+      {"terminate", SIGTERM, 1, 0, {true, false, SIGTERM}},
+      {"hang-up", SIGHUP, 1, 0, {true, false, SIGHUP}},
+      {"a second interrupt", SIGINT, 2, 0, {false, false, SIGINT}},
+      {"an ignored hang-up", SIGHUP, 1, SIGHUP, {false, true, 0}},
   };
   for (const Row& row : rows) {
-    Outcome outcome = RunChild(row.signal_number, row.ignored);
+    Outcome outcome = RunChild(row.signal_number, row.times, row.ignored);
     EXPECT_EQ(outcome.requested_inside, row.expected.requested_inside) << row.name;
     EXPECT_EQ(outcome.reached_the_end, row.expected.reached_the_end) << row.name;
     EXPECT_EQ(outcome.ended_by, row.expected.ended_by) << row.name;

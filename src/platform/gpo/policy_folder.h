@@ -54,8 +54,7 @@ class PolicyFolder {
                                      std::string* created_url);
   // The entry of the folder whose name equals name without regard to case; empty when there
   // is none. With set_aside, also every entry a replace of name set aside ("<name>.<tag>.old",
-  // the tag hexadecimal).
-  // A folder that is not there is reported as not found.
+  // the tag hexadecimal). A folder that is not there is reported as not found.
   HRESULT FindName(const std::string& folder_url, const std::string& name, std::string* found,
                    std::vector<std::string>* set_aside = nullptr);
   // Reads the one copy set aside in place of the missing file.

@@ -79,6 +79,7 @@ HRESULT PolicyStore::Save(bool machine, bool add, const GUID& extension, const G
   Half& half = machine ? machine_ : user_;
   if (FAILED(hold_refusal_)) return hold_refusal_;
   if (!half.hive || !held_gpt_ini_) return E_FAIL;
+  if (!termination_) termination_.emplace();
 
   // Other tools may have changed the container while this store waited or imported, and do not
   // take the hold; what they wrote is merged into, not overwritten.

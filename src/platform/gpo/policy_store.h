@@ -3,10 +3,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <objbase.h>
 
+#include "gpo/deferred_termination.h"
 #include "gpo/policy_container.h"
 #include "gpo/policy_folder.h"
 #include "gpo/retry_schedule.h"
@@ -41,6 +43,10 @@ class PolicyStore {
   // A new handle to the half's root key; E_FAIL when the registry was not loaded.
   HRESULT OpenRegistryRoot(bool machine, HKEY* key) const;
 
+  // From the save on, a signal to end the process waits until the store goes: the save is
+  // finished, or undone while Registry.pol is still being written, and a GPT.INI the hold
+  // created is removed, before the process ends (DeferredTermination).
+  //
   // Reads the container again, so that what other tools wrote to it since the open is kept;
   // then writes the half's Registry.pol, the raised version to GPT.INI, and versionNumber and
   // the half's extension names with the pair added (or removed); E_FAIL for a store that does
@@ -62,6 +68,9 @@ class PolicyStore {
   HRESULT Hold(const RetrySchedule& wait);
   HRESULT LoadHalf(const char* folder_name, Half* half);
 
+  // First, so that it goes last: a held-back signal ends the process only once the store's own
+  // clean-up is done.
+  std::optional<DeferredTermination> termination_;
   std::unique_ptr<PolicyContainer> container_;
   std::unique_ptr<SmbSession> session_;
   std::unique_ptr<PolicyFolder> folder_;

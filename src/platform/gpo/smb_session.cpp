@@ -120,7 +120,6 @@ HRESULT SmbSession::ReplaceFile(const std::string& folder_url, const std::string
   const std::string fresh = ChildUrl(folder_url, name + "." + tag + ".new");
   const std::string aside = ChildUrl(folder_url, name + "." + tag + ".old");
 
-  DeferredTermination termination;
   HRESULT result = WriteNewFile(fresh, contents, &DeferredTermination::Requested);
   if (FAILED(result)) return result;
 
@@ -142,7 +141,8 @@ HRESULT SmbSession::ReplaceFile(const std::string& folder_url, const std::string
     RemoveQuietly(fresh);
     return result;
   }
-  // The new file is in place; an old one that cannot be deleted is only clutter.
+  // The new file is in place. An old one that cannot be deleted stays beside it, and would be read
+  // only should the file go missing (PolicyFolder::ReadFile).
   if (had_old) RemoveQuietly(aside);
   return S_OK;
 }

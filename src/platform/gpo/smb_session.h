@@ -50,9 +50,10 @@ class SmbSession {
   // the old text stays in "<name>.<tag>.old", where the next open finds it
   // (PolicyFolder::ReadFile). A reader that has the old file open without
   // sharing its deletion is waited for (RetrySchedule::ForReaders); one that keeps it longer
-  // gives HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), and nothing has changed. A signal to
-  // end the process waits until the replace is done, or, while the new text is still being
-  // written, until its temporary file is removed (DeferredTermination).
+  // gives HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), and nothing has changed. When a signal
+  // to end the process is being held back (DeferredTermination), the replace stops while the
+  // new text is still being written, or before the old file is moved, removes its temporary file
+  // and gives HRESULT_FROM_WIN32(ERROR_CANCELLED); once the old file has moved it finishes.
   HRESULT ReplaceFile(const std::string& folder_url, const std::string& name,
                       const std::string& contents);
 

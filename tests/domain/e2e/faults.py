@@ -148,24 +148,34 @@ def domain_controller_stopped_during_the_run(ctx):
 
 
 @check
-def run_asked_to_end_while_it_writes_registry_pol(ctx):
-    """A run told to end (SIGTERM from a timeout, SIGINT from Ctrl-C) while it writes the new
-    Registry.pol removes the temporary file first and then ends by that signal: the policy is as
-    it was and no file is left behind."""
-    for signal_name in ("SIGTERM", "SIGINT"):
-        policy = ctx.policy("asked to end with " + signal_name)
+def run_asked_to_end_during_the_save(ctx):
+    """A run told to end (SIGTERM from a timeout, SIGINT from Ctrl-C) during the save ends by that
+    signal only after the save: while it writes the new Registry.pol, the save is undone and its
+    temporary file removed, so the policy is as it was; once Registry.pol has been replaced, the
+    save is finished, directory included."""
+    cases = [
+        # (where the run is when the signal comes, the signal, whether the save is finished)
+        ("SmbFile::Write", "SIGTERM", False),
+        ("SmbFile::Write", "SIGINT", False),
+        ("SmbFile::Rewrite", "SIGTERM", True),
+    ]
+    for function, signal_name, finished in cases:
+        policy = ctx.policy("asked to end with %s in %s" % (signal_name, function.split("::")[1]))
         before = import_first_settings(ctx, policy)
         source = fragment_adding(ctx, ADDED_ENTRY)
         # The breakpoint goes first: the handler returns to it, and would meet it again.
         actions = ["delete", "signal " + signal_name]
-        result = run_under_gdb_stopping_at(ctx, "SmbFile::Write", actions,
-                                           machine_import(policy, source))
+        result = run_under_gdb_stopping_at(ctx, function, actions, machine_import(policy, source))
         expect_equal(result.stdout.decode(errors="replace"), progress(policy.name, source),
                      "standard output")
         said = result.stderr.decode(errors="replace")
         expect_equal(("terminated with signal %s" % signal_name in said, result.status), (True, 255),
                      "the run ended by %s (gdb said: %s)" % (signal_name, said))
-        expect_unchanged(policy, before, "a run ended by %s" % signal_name)
+        if finished:
+            expect_saved(policy_state(policy), "machine", [FIRST_ENTRY, ADDED_ENTRY],
+                         (before.gpt_version & 0xFFFF) + 1)
+        else:
+            expect_unchanged(policy, before, "a run ended by %s" % signal_name)
         machine = find_ignoring_case(policy.folder, ["Machine"])
         expect_equal(sorted(entry.name for entry in machine.iterdir()), ["Registry.pol"],
                      "the machine folder's files")
