@@ -13,9 +13,6 @@ HRESULT HresultFromSmbErrno(int error) {
     case EHOSTDOWN:
     case ENETUNREACH:
     case ENETDOWN:
-    // What libsmbclient answers when the server's name does not resolve; the URLs it is given
-    // are checked before, so no other argument of ours is the invalid one.
-    case EINVAL:
       return HRESULT_FROM_WIN32(ERROR_BAD_NETPATH);
     case ENODEV:
       return HRESULT_FROM_WIN32(ERROR_BAD_NET_NAME);

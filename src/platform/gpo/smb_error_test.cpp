@@ -19,7 +19,6 @@ TEST(SmbErrorTest, MapsErrnoToHresult) {
       {ENOTDIR, static_cast<HRESULT>(0x80070003)},
       {ECONNREFUSED, static_cast<HRESULT>(0x80070035)},
       {EHOSTUNREACH, static_cast<HRESULT>(0x80070035)},
-      {EINVAL, static_cast<HRESULT>(0x80070035)},  // a server name that does not resolve
       {ENODEV, static_cast<HRESULT>(0x80070043)},
       {EBUSY, static_cast<HRESULT>(0x80070020)},
       {ETIMEDOUT, static_cast<HRESULT>(0x800705B4)},
