@@ -137,15 +137,7 @@ class PolSizer {
 class PolWriter {
  public:
   explicit PolWriter(BYTE* out) : out_(out) {}
-  // Through a local pointer, which the stores cannot alias, so the loop is vectorised.
-  void Units(std::u16string_view text) {
-    BYTE* out = out_;
-    for (char16_t unit : text) {
-      *out++ = static_cast<BYTE>(unit & 0xFF);
-      *out++ = static_cast<BYTE>(unit >> 8);
-    }
-    out_ = out;
-  }
+  void Units(std::u16string_view text) { out_ = StoreUtf16Le(text, out_); }
   void Dword(DWORD value) {
     BYTE* out = out_;
     for (int shift = 0; shift < 32; shift += 8) *out++ = static_cast<BYTE>(value >> shift);

@@ -3,11 +3,7 @@
 void AppendUtf16Le(std::u16string_view text, std::vector<BYTE>* bytes) {
   size_t start = bytes->size();
   bytes->resize(start + 2 * text.size());
-  BYTE* out = bytes->data() + start;
-  for (char16_t unit : text) {
-    *out++ = static_cast<BYTE>(unit & 0xFF);
-    *out++ = static_cast<BYTE>(unit >> 8);
-  }
+  StoreUtf16Le(text, bytes->data() + start);
 }
 
 std::u16string ReadUtf16Le(const BYTE* bytes, size_t size) {
