@@ -50,14 +50,6 @@ std::u16string UpcaseName(std::u16string_view name) {
   return upper;
 }
 
-bool SameName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i] != b[i] && UpcaseNameChar(a[i]) != UpcaseNameChar(b[i])) return false;
-  }
-  return true;
-}
-
 int CompareNames(std::u16string_view a, std::u16string_view b) {
   for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
     if (a[i] == b[i]) continue;
@@ -66,4 +58,9 @@ int CompareNames(std::u16string_view a, std::u16string_view b) {
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+// Names of different lengths are told apart without comparing a character.
+bool SameName(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() && CompareNames(a, b) == 0;
 }
