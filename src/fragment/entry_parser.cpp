@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/ansi_text.h"
@@ -57,11 +58,29 @@ void CopyWholeCharacters(BYTE* target, const char* source, size_t count) {
   std::memcpy(target, source, copied);
 }
 
-// The entry's string between the quote and its last byte, as the registry editor writes it;
-// nothing inside is unescaped. An entry that ends at the quote gives the empty string with its
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// A comment as published fragments put one after a value: optional blanks, then a semicolon.
+bool IsComment(const char* text) {
+  while (IsBlank(*text)) ++text;
+  return *text == ';';
+}
+
+// The bytes from the opening quote to the end of the string's text plus one: the entry's last
+// quote when a comment follows it, otherwise the entry's last byte, which is dropped.
+size_t QuotedLength(const char* quote) {
+  const char* last = FindLastAnsiChar(quote + 1, '"');
+  if (last != nullptr && IsComment(last + 1)) return static_cast<size_t>(last - quote) + 1;
+  return std::strlen(quote);
+}
+
+// The entry's string between the quote and its end, as the registry editor writes it; nothing
+// inside is unescaped. An entry that ends at the quote gives the empty string with its
 // terminator: a string of no bytes at all makes a Registry.pol that Samba cannot read.
 ValueData ReadString(const char* quote) {
-  size_t quoted = std::strlen(quote);
+  size_t quoted = QuotedLength(quote);
   ValueData value;
   if (quoted - 1 > kMaxLength) return value;
   value.bytes = AllocateZeroed(quoted - 1);
@@ -179,19 +198,31 @@ ValueData ReadNarrowedList(const char* list) {
   return value;
 }
 
+// A list's text without a comment after it and the blanks before that comment, so that neither
+// adds bytes; *shortened holds the copy when there is one.
+const char* ListBeforeComment(const char* list, std::string* shortened) {
+  const char* comment = FindAnsiChar(list, ';');
+  if (comment == nullptr) return list;
+  const char* end = comment;
+  while (end > list && IsBlank(end[-1])) --end;
+  shortened->assign(list, end);
+  return shortened->c_str();
+}
+
 ValueData ReadValue(const Marker& marker, const char* found) {
   const char* after = found + std::strlen(marker.text);
+  std::string shortened;
   switch (marker.rule) {
     case Rule::String:
       return ReadString(found);
     case Rule::Dword:
       return ReadDword(after);
     case Rule::ByteList:
-      return ReadByteList(after);
+      return ReadByteList(ListBeforeComment(after, &shortened));
     case Rule::NarrowedList:
-      return ReadNarrowedList(after);
+      return ReadNarrowedList(ListBeforeComment(after, &shortened));
     case Rule::Qword:
-      return ReadQword(after);
+      return ReadQword(ListBeforeComment(after, &shortened));
   }
   return ValueData();
 }

@@ -59,6 +59,10 @@ const ParseCase kParsedCases[] = {
     {R"("S"="has dword:5 and hex:01")", "S", REG_SZ, Text("has dword:5 and hex:01")},
     {R"("a=b"=dword:1)", "", REG_SZ, Text("=dword:")},
     {R"("S"=x"y")", "S", REG_SZ, Text("y")},
+    // A comment after the closing quote ends the string there; a semicolon inside stays data.
+    {R"("S"="Off" ; Windows 10 10240 and later)", "S", REG_SZ, Text("Off")},
+    {R"("S"="a;b";c)", "S", REG_SZ, Text("a;b")},
+    {R"("S"="";c)", "S", REG_SZ, {0}},
     // Double words read as strtoul does in base 16.
     {R"("N"=dword:0000000a)", "N", REG_DWORD, {0x0a, 0, 0, 0}},
     {R"("N"=dword:ffffffff)", "N", REG_DWORD, {0xff, 0xff, 0xff, 0xff}},
@@ -87,6 +91,12 @@ const ParseCase kParsedCases[] = {
      {0x9f, 0xfa, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
     {R"("Q"=hex(b):01,00,00,00,00,00,00,00)", "Q", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}},
     {R"("Q"=hex(b):ff,ff,ff,ff,ff,ff,ff,ff,)", "Q", REG_QWORD, Bytes(8, 0xff)},
+    // A comment after a list adds no bytes, nor do the blanks before it.
+    {R"("B"=hex:03,00,00,00 ;db 3,6,9)", "B", REG_BINARY, {3, 0, 0, 0}},
+    {R"("B"=hex:01,  02,  03  ;,07)", "B", REG_BINARY, {1, 2, 3, 0}},
+    {R"("Q"=hex(b):01,00,00,00,00,00,00,00 ;db 3,6)", "Q", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}},
+    {R"("E"=hex(2):41,00,00,00 ; 4,1)", "E", REG_EXPAND_SZ, {0x41, 0, 0}},
+    {R"("M"=hex(7):41,00,00,00,00,00;x,y)", "M", REG_MULTI_SZ, {0x41, 0, 0, 0}},
     // Marker order decides, not position.
     {R"("T"=hex:01,dword:5)", "T", REG_DWORD, {5, 0, 0, 0}},
     {R"("T"=hex(b):01,hex:02)", "T", REG_BINARY, {0x02}},
