@@ -45,16 +45,27 @@ const char* SubkeyAfterRoot(const char* rest) {
   return *rest == '\0' ? rest : rest + AnsiCharLength(rest);
 }
 
-// The root name is ASCII and matched from a character boundary, so a byte comparison never
-// matches part of a double-byte character.
+// A character that continues a root name into a longer one, such as
+// HKEY_CURRENT_USER_LOCAL_SETTINGS, a root of its own.
+bool ContinuesRootName(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The text after the root name at the start of name, or null when name starts otherwise. The
+// root name is ASCII and matched from a character boundary, so a byte comparison never matches
+// part of a double-byte character.
+const char* AfterRootName(const char* name, const char* root, size_t root_length) {
+  if (std::strncmp(name, root, root_length) != 0) return nullptr;
+  return ContinuesRootName(name[root_length]) ? nullptr : name + root_length;
+}
+
 SectionAction ReadSectionName(const char* section, const char* root) {
   size_t root_length = std::strlen(root);
-  if (std::strncmp(section, root, root_length) == 0) {
-    return {SectionKind::Write, SubkeyAfterRoot(section + root_length)};
+  if (const char* rest = AfterRootName(section, root, root_length)) {
+    return {SectionKind::Write, SubkeyAfterRoot(rest)};
   }
-  if (section[0] == '-' && std::strncmp(section + 1, root, root_length) == 0) {
-    return {SectionKind::Delete, SubkeyAfterRoot(section + 1 + root_length)};
-  }
+  const char* rest = section[0] == '-' ? AfterRootName(section + 1, root, root_length) : nullptr;
+  if (rest != nullptr) return {SectionKind::Delete, SubkeyAfterRoot(rest)};
   return {};
 }
 

@@ -165,6 +165,13 @@ const SectionCase kSectionCases[] = {
      0,
      "",
      {"Software", "Software|N|4|02000000", "Software\\Old", "Software\\Old\\Leaf"}},
+    {"a longer root name is another root's, also to delete",
+     "[HKEY_CURRENT_USER_LOCAL_SETTINGS\\Software\\Old]\n\"N\"=dword:2\n"
+     "[HKEY_CURRENT_USER0\\Software]\n[HKEY_CURRENT_USERx\\Software]\n"
+     "[-HKEY_CURRENT_USER_LOCAL_SETTINGS\\Software\\Old\\Leaf]\n",
+     1,
+     "",
+     {"Software", "Software\\Old", "Software\\Old\\Leaf"}},
     {"a root-named section writes at the root",
      "[HKEY_LOCAL_MACHINE]\n\"N\"=dword:3\n",
      0,
