@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "common/ansi_text.h"
 #include "common/bstr.h"
 #include "entry_parser.h"
 
@@ -38,13 +39,19 @@ bool IsAscii(const char* text, size_t length) {
   return (all & 0x8080808080808080) == 0;
 }
 
-// Whether the code page takes text to UTF-16 and back unchanged: ASCII in every code page, and
-// well-formed UTF-8 (no surrogates, no overlong forms) in a UTF-8 code page.
-bool RoundTripsUnchanged(const char* text, size_t length) {
-  if (IsAscii(text, length)) return true;
-  return GetACP() == CP_UTF8 && length <= INT_MAX &&
-         MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, static_cast<int>(length), nullptr,
-                             0) > 0;
+// What the round trip through UTF-16 does to a line: ASCII in every code page and well-formed
+// UTF-8 in a UTF-8 code page come back unchanged; bytes that are no text in the code page would
+// come back as replacement characters.
+enum class RoundTrip { kUnchanged, kConverted, kNoText };
+
+RoundTrip RoundTripOf(const char* text, size_t length) {
+  if (IsAscii(text, length)) return RoundTrip::kUnchanged;
+  if (length > INT_MAX) return RoundTrip::kConverted;
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, static_cast<int>(length), nullptr,
+                          0) <= 0) {
+    return RoundTrip::kNoText;
+  }
+  return GetACP() == CP_UTF8 ? RoundTrip::kUnchanged : RoundTrip::kConverted;
 }
 
 // The entry that starts at *line, joined across lines that end in a backslash (the backslash is
@@ -68,17 +75,30 @@ std::string JoinThroughUtf16(const char** line) {
   return BstrToAnsi(wide.get());
 }
 
-// JoinThroughUtf16 for an entry of lines that the round trip leaves unchanged: the lines are
-// joined as they are. False, leaving *line alone, when a line that would be taken in is changed
-// by the round trip.
-bool JoinUnchangedLines(const char** line, std::string* joined) {
+// Whether the line's last character is a backslash: in a double-byte code page that byte may be
+// a trail byte.
+bool EndsInBackslash(const char* line, size_t length) {
+  return length > 0 && line[length - 1] == '\\' &&
+         FindLastAnsiChar(line, '\\') == line + length - 1;
+}
+
+// The entry that starts at *line, joined as JoinThroughUtf16 joins it but from the lines as they
+// stand, when that gives the same text or the entry holds bytes that are no text in the code
+// page: kept, the registry refuses them instead of storing replacement characters. Otherwise
+// false, leaving *line alone.
+bool JoinLinesAsTheyStand(const char** line, std::string* joined) {
+  bool converted = false;
+  bool no_text = false;
   for (const char* current = *line;; current = NextLine(current)) {
     size_t length = std::strlen(current);
-    if (!RoundTripsUnchanged(current, length)) return false;
+    RoundTrip trip = RoundTripOf(current, length);
+    converted = converted || trip == RoundTrip::kConverted;
+    no_text = no_text || trip == RoundTrip::kNoText;
     joined->append(current, length);
-    bool continued = !joined->empty() && joined->back() == '\\';
+    bool continued = EndsInBackslash(current, length);
     if (continued) joined->pop_back();
     if (!continued || *NextLine(current) == '\0') {
+      if (converted && !no_text) return false;
       *line = current;
       return true;
     }
@@ -88,7 +108,7 @@ bool JoinUnchangedLines(const char** line, std::string* joined) {
 // Joins into *joined, whose room is reused from entry to entry.
 void JoinEntry(const char** line, std::string* joined) {
   joined->clear();
-  if (!JoinUnchangedLines(line, joined)) *joined = JoinThroughUtf16(line);
+  if (!JoinLinesAsTheyStand(line, joined)) *joined = JoinThroughUtf16(line);
 }
 
 void PrintParseFailure(LSTATUS status, const char* line) {

@@ -21,10 +21,11 @@ LSTATUS AnsiToUtf16(const char* text, size_t size, std::u16string* converted) {
   if (size == 0 || WidenAscii(text, size, converted)) return ERROR_SUCCESS;
   if (size > INT_MAX) return ERROR_INVALID_PARAMETER;
   int length = static_cast<int>(size);
-  int units = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+  // Bytes that are no text in the code page are refused rather than stored as U+FFFD.
+  int units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, length, nullptr, 0);
   if (units <= 0) return ERROR_NO_UNICODE_TRANSLATION;
   converted->resize(units);
-  MultiByteToWideChar(CP_ACP, 0, text, length, converted->data(), units);
+  MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, length, converted->data(), units);
   return ERROR_SUCCESS;
 }
 

@@ -8,7 +8,8 @@
 #include <windows.h>
 
 // size bytes of ANSI text, NULs included, as UTF-16 (MultiByteToWideChar with CP_ACP, as Windows'
-// A functions convert). A null name is the empty name.
+// A functions convert). ERROR_NO_UNICODE_TRANSLATION for bytes that are not text in the code page,
+// where Windows would store U+FFFD. A null name is the empty name.
 LSTATUS AnsiToUtf16(const char* text, size_t size, std::u16string* converted);
 LSTATUS AnsiNameToUtf16(const char* name, std::u16string* converted);
 

@@ -30,6 +30,7 @@ TEST_F(RegKeysTest, CreateFollowsPathRules) {
       {"\\Software", ERROR_BAD_PATHNAME, {}},
       {"Software\\\\Policies", ERROR_INVALID_PARAMETER, {}},
       {"Software\\" + longest + "k", ERROR_INVALID_PARAMETER, {}},
+      {"Software\\\xd6\xd0", ERROR_NO_UNICODE_TRANSLATION, {}},  // GBK bytes in UTF-8
   };
   for (const Row& row : rows) {
     RegistryHive hive;

@@ -77,7 +77,7 @@ TEST_F(RegValuesTest, StoresStringsAsUtf16AndHandsThemBackInTheCodePage) {
   }
 }
 
-TEST_F(RegValuesTest, RefusesDataRegistryPolCannotHold) {
+TEST_F(RegValuesTest, RefusesDataItCannotStore) {
   struct Row {
     const char* what;
     DWORD type;
@@ -91,6 +91,10 @@ TEST_F(RegValuesTest, RefusesDataRegistryPolCannotHold) {
       {"string past the limit", REG_SZ, std::string(32767, 's') + '\0', ERROR_FILE_TOO_LARGE},
       {"terminator pushes past", REG_SZ, std::string(32767, 's'), ERROR_FILE_TOO_LARGE},
       {"far past the limit", REG_EXPAND_SZ, std::string(1 << 20, 'e'), ERROR_FILE_TOO_LARGE},
+      // GBK bytes in the UTF-8 code page are no text: refused, not stored as U+FFFD.
+      {"string not in the code page", REG_SZ, "\xd6\xd0 AVIF", ERROR_NO_UNICODE_TRANSLATION},
+      {"multi not in the code page", REG_MULTI_SZ, std::string("a\0\xff\0", 4),
+       ERROR_NO_UNICODE_TRANSLATION},
   };
   ASSERT_EQ(Set("V", REG_DWORD, std::string(4, '\1')), ERROR_SUCCESS);
   for (const Row& row : rows) {
@@ -140,6 +144,7 @@ TEST_F(RegValuesTest, ValueNamesFollowWindowsLimits) {
       {std::string(16384, 'n'), ERROR_FILENAME_EXCED_RANGE},
       {"**del.Other", ERROR_SUCCESS},
       {"a\\b;c", ERROR_SUCCESS},
+      {"\xd6\xd0", ERROR_NO_UNICODE_TRANSLATION},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Set(row.name.c_str(), REG_SZ, "x"), row.status) << row.name.size();
