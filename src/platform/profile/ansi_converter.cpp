@@ -68,13 +68,17 @@ void AnsiConverter::RepairSurrogates(char16_t* units, size_t count) {
 }
 
 // Four bytes per UTF-16 unit is enough for every ANSI code page (UTF-8 needs three, GB18030
-// four); room not written is only address space until the text is shrunk.
+// four); room not written is only address space until the text is shrunk. A character the code
+// page cannot hold fails the conversion: a default character in its place could make two key
+// names one, and the file is refused before anything is imported from it.
 bool AnsiConverter::ConvertRun(const char16_t* units, size_t count) {
+  BOOL used_default = FALSE;
   int made =
       WideCharToMultiByte(code_page_, 0, units, static_cast<int>(count), out_->Reserve(count * 4),
-                          static_cast<int>(count * 4), nullptr, nullptr);
-  if (made <= 0) {
-    error_ = GetLastError() != 0 ? GetLastError() : ERROR_NO_UNICODE_TRANSLATION;
+                          static_cast<int>(count * 4), nullptr,
+                          code_page_ == CP_UTF8 ? nullptr : &used_default);
+  if (made <= 0 || used_default) {
+    error_ = made > 0 || GetLastError() == 0 ? ERROR_NO_UNICODE_TRANSLATION : GetLastError();
     return false;
   }
   out_->Commit(made);

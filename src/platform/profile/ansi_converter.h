@@ -22,8 +22,9 @@ class AnsiConverter {
   size_t room() const { return kSliceUnits - kept_; }
 
   // Converts the first `count` units of the slice (kept ones included). Unless at_end, a final
-  // high surrogate is kept for the next slice. False when WideCharToMultiByte failed; error()
-  // then holds its Win32 code.
+  // high surrogate is kept for the next slice. False when WideCharToMultiByte failed or a
+  // character has no form in the code page (ERROR_NO_UNICODE_TRANSLATION); error() then holds
+  // the Win32 code.
   bool Convert(size_t count, bool at_end);
   DWORD error() const { return error_; }
 

@@ -25,7 +25,8 @@ class ProfileDecoder {
   // Ends the input. A character cut off by the end of a Unicode file (an odd last byte of
   // UTF-16, a high surrogate with nothing after it, a short UTF-8 sequence) becomes U+FFFD, as
   // do unpaired surrogates anywhere, so damage shows instead of vanishing.
-  // False when a conversion failed; error() then holds its Win32 code.
+  // False when a conversion failed, text the code page cannot hold included; error() then holds
+  // its Win32 code.
   bool Finish();
 
   TextBuffer& text() { return text_; }

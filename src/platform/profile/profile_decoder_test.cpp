@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <winerror.h>
 #include <winnls.h>
 
 namespace {
@@ -102,6 +103,27 @@ TEST(ProfileDecoderTest, ConvertsToADoubleByteCodePage) {
       {"no mark: GBK bytes kept", "[\xD6\xD0]", "[\xD6\xD0]"},
   };
   for (const DecodeCase& c : cases) ExpectDecodes(c, kGbk);
+}
+
+// Text the code page holds is converted; a character it lacks refuses the file, which would
+// otherwise be read with a question mark in its place.
+TEST(ProfileDecoderTest, RefusesTextTheCodePageCannotHold) {
+  constexpr UINT kWesternEuropean = 1252;
+  ExpectDecodes({"K\u00f6ln", "\xFF\xFEK\0\xF6\0l\0n\0"s, "K\xF6ln"}, kWesternEuropean);
+  const struct {
+    const char* name;
+    UINT code_page;
+    std::string bytes;
+  } refused[] = {
+      {"\u0141\u00f3d\u017a in CP1252", kWesternEuropean, "\xFF\xFE\x41\x01\xF3\0d\0\x7A\x01"s},
+      {"U+0E01 in GBK, from UTF-8", 936, "\xEF\xBB\xBF[\xE0\xB8\x81]"},
+  };
+  for (const auto& row : refused) {
+    ProfileDecoder decoder(row.code_page, row.bytes.size());
+    decoder.Append(row.bytes.data(), row.bytes.size());
+    EXPECT_FALSE(decoder.Finish()) << row.name;
+    EXPECT_EQ(decoder.error(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION)) << row.name;
+  }
 }
 
 TEST(ProfileDecoderTest, DecodesBlocksLargerThanOneConversion) {
