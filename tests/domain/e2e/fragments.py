@@ -128,3 +128,53 @@ EXPORT_USER_MESSAGES = "Error 2, unable to delete key: Software\\Policies\\Regwe
 def single_value_fragment(root, key, name, value):
     return "\n".join(["Windows Registry Editor Version 5.00", "",
                       "[%s\\%s]" % (root, key), '"%s"="%s"' % (name, value), ""])
+
+
+PUBLISHED_KEY = r"Software\Policies\Regweave\Published"
+SHELL_KEY = r"Software\Classes\*\shell"
+DESCRIPTION = "图像格式 AVIF"
+DESCRIPTION_MARK = "<description>"
+
+# Lines as published .reg files hold them: comments after values, a root that only begins like
+# HKEY_CURRENT_USER, two context-menu keys whose Chinese names CP1252 lacks (read as "??", they
+# would be one key) and a description in GBK, the code page its author wrote it in.
+PUBLISHED = "\n".join([
+    "Windows Registry Editor Version 5.00",
+    "",
+    "[HKEY_CURRENT_USER\\%s]" % PUBLISHED_KEY,
+    '"SmartScreenEnabled"="Off" ; Windows 10 10240 and later',
+    '"Flags"=hex:03,00,00,00 ;db 3,6,9',
+    '"Separator"="a;b"',
+    '"Desc"="%s"' % DESCRIPTION_MARK,
+    '"After"=dword:00000001',
+    "",
+    "[HKEY_CURRENT_USER_LOCAL_SETTINGS\\%s]" % PUBLISHED_KEY,
+    '"Elsewhere"="another root"',
+    "",
+    "[HKEY_CURRENT_USER\\%s\\打开]" % SHELL_KEY,
+    '@="Open"',
+    "",
+    "[HKEY_CURRENT_USER\\%s\\编辑]" % SHELL_KEY,
+    '@="Edit"',
+    "",
+])
+
+
+def published_fragment(encoding):
+    """PUBLISHED as a Unicode export ("utf-16"), or in an 8-bit code page with the description's
+    bytes in GBK."""
+    if encoding == "utf-16":
+        return encode_fragment(PUBLISHED.replace(DESCRIPTION_MARK, DESCRIPTION), encoding)
+    before, after = PUBLISHED.split(DESCRIPTION_MARK)
+    return (encode_fragment(before, encoding) + DESCRIPTION.encode("gbk") +
+            encode_fragment(after, encoding))
+
+
+PUBLISHED_ENTRIES = [
+    (SHELL_KEY + "\\打开", "", 1, "Open"),
+    (SHELL_KEY + "\\编辑", "", 1, "Edit"),
+    (PUBLISHED_KEY, "SmartScreenEnabled", 1, "Off"),
+    (PUBLISHED_KEY, "Flags", 3, b"\x03\x00\x00\x00"),
+    (PUBLISHED_KEY, "Separator", 1, "a;b"),
+    (PUBLISHED_KEY, "After", 4, 1),
+]

@@ -137,24 +137,44 @@ GBK_FRAGMENT = "\n".join([
 
 @check
 def ansi_regedit4_fragment_in_a_double_byte_code_page(ctx):
-    locales = gbk_locale(ctx)
     policy = ctx.policy("regedit4 gbk")
     source = ctx.fragment("legacy-gbk.reg", GBK_FRAGMENT, encoding="gbk")
     ctx.import_and_expect(policy.name, source, ["/machine"], progress(policy.name, source), 0,
-                          env={"LOCPATH": str(locales), "LC_ALL": "zh_CN.GBK"})
+                          env=compiled_locale(ctx, "zh_CN", "GBK"))
     key = r"SOFTWARE\Policies\Regweave\乗客\Legacy"
     expect_saved(policy_state(policy), "machine",
                  [(key, "名前", 1, "乗り場 3"), (key, "Count", 4, 3)], 1)
 
 
-def gbk_locale(ctx):
-    """A GBK locale compiled into the scratch folder, so no locale need be installed."""
+def compiled_locale(ctx, language, code_set):
+    """The environment of a locale compiled into the scratch folder, so no locale need be
+    installed."""
     folder = ctx.scratch / "locales"
-    if not (folder / "zh_CN.GBK").exists():
+    name = "%s.%s" % (language, code_set)
+    if not (folder / name).exists():
         folder.mkdir(exist_ok=True)
-        subprocess.run(["localedef", "-i", "zh_CN", "-f", "GBK", str(folder / "zh_CN.GBK")],
+        subprocess.run(["localedef", "-i", language, "-f", code_set, str(folder / name)],
                        check=True, capture_output=True)
-    return folder
+    return {"LOCPATH": str(folder), "LC_ALL": name}
+
+
+@check
+def published_fragment_lands_as_its_author_meant(ctx):
+    """In a UTF-8 locale the comments after values add nothing, the longer root is passed over,
+    both Chinese keys land and the GBK description is refused, not stored with U+FFFD. Under
+    CP1252, which lacks the Chinese names, the Unicode export is refused whole."""
+    policy = ctx.policy("published")
+    source = ctx.scratch / "published.reg"
+    source.write_bytes(fragments.published_fragment("utf-8"))
+    ctx.import_and_expect(policy.name, source, ["/user"], progress(policy.name, source) +
+                          "Error 1113, unable to write value: Desc\n", 0)
+    state = policy_state(policy)
+    expect_saved(state, "user", fragments.PUBLISHED_ENTRIES, 1)
+    source.write_bytes(fragments.published_fragment("utf-16"))
+    ctx.import_and_expect(policy.name, source, ["/user"],
+                          progress(policy.name, source) + failure_line(0x80070459), 89,
+                          env=compiled_locale(ctx, "de_DE", "CP1252"))
+    expect_unchanged(policy, state, "a fragment the code page cannot hold")
 
 
 def upload_registry_pol(policy, half, entries):
