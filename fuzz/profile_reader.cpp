@@ -4,7 +4,7 @@
 //
 // Properties: a buffer is never written past its size; every answer ends with a NUL, a cut one
 // at size - 2; a complete answer holds whole strings and no empty one, which would end the list
-// early and hide the rest.
+// early and hide the rest; a file refused for text the code page cannot hold gives nothing.
 #include <unistd.h>
 
 #include <cstddef>
@@ -66,6 +66,11 @@ template <typename Call>
 bool CallWithBuffer(DWORD size, Call call, std::vector<char>* buffer, DWORD* stored) {
   buffer->assign(size, '\x7F');
   *stored = call(buffer->data(), size);
+  if (GetLastError() == ERROR_NO_UNICODE_TRANSLATION) {
+    RequireProperty(*stored == 0 && (size == 0 || (*buffer)[0] == '\0'),
+                    "a refused file gives nothing");
+    return false;
+  }
   bool complete = GetLastError() == ERROR_SUCCESS;
   if (size >= 2) {
     RequireProperty(*stored <= size - 2, "an answer leaves room for its closing NULs");
@@ -87,6 +92,7 @@ std::vector<std::string> CallWhole(DWORD small_size, Call call) {
   CallWithBuffer(small_size, call, &buffer, &stored);
   for (DWORD size = 256;; size *= 4) {
     if (CallWithBuffer(size, call, &buffer, &stored)) return SplitComplete(buffer, stored);
+    if (GetLastError() == ERROR_NO_UNICODE_TRANSLATION) return {};
     RequireProperty(GetLastError() == ERROR_MORE_DATA, "a readable file is read");
   }
 }
