@@ -199,9 +199,10 @@ ValueData ReadNarrowedList(const char* list) {
 }
 
 // A list's text without a comment after it and the blanks before that comment, so that neither
-// adds bytes; *shortened holds the copy when there is one.
+// adds bytes; *shortened holds the copy when there is one. Most lists hold no semicolon byte at
+// all, which a plain byte search tells fastest.
 const char* ListBeforeComment(const char* list, std::string* shortened) {
-  const char* comment = FindAnsiChar(list, ';');
+  const char* comment = std::strchr(list, ';') != nullptr ? FindAnsiChar(list, ';') : nullptr;
   if (comment == nullptr) return list;
   const char* end = comment;
   while (end > list && IsBlank(end[-1])) --end;
