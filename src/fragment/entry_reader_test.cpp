@@ -136,7 +136,8 @@ const ReaderCase kCases[] = {
      "",
      {{"B", REG_BINARY, {1, 0}}, {"C", REG_BINARY, {1, 0}}, {"D", REG_BINARY, {1, 0, 2, 3, 4}}}},
     {"GBK bytes in names and strings, also on a continuation line, are refused",
-     {"\"S\"=\"a\\", "\xff\"", "\"\xd6\xd0\"=dword:1", "\"Desc\"=\"\xd6\xd0 AVIF\"", "\"N\"=dword:1"},
+     {"\"S\"=\"a\\", "\xff\"", "\"\xd6\xd0\"=dword:1", "\"Desc\"=\"\xd6\xd0 AVIF\"",
+      "\"N\"=dword:1"},
      "Error 1113, unable to write value: S\n"
      "Error 1113, unable to write value: \xd6\xd0\n"
      "Error 1113, unable to write value: Desc\n",

@@ -73,10 +73,9 @@ void AnsiConverter::RepairSurrogates(char16_t* units, size_t count) {
 // names one, and the file is refused before anything is imported from it.
 bool AnsiConverter::ConvertRun(const char16_t* units, size_t count) {
   BOOL used_default = FALSE;
-  int made =
-      WideCharToMultiByte(code_page_, 0, units, static_cast<int>(count), out_->Reserve(count * 4),
-                          static_cast<int>(count * 4), nullptr,
-                          code_page_ == CP_UTF8 ? nullptr : &used_default);
+  int made = WideCharToMultiByte(code_page_, 0, units, static_cast<int>(count),
+                                 out_->Reserve(count * 4), static_cast<int>(count * 4), nullptr,
+                                 code_page_ == CP_UTF8 ? nullptr : &used_default);
   if (made <= 0 || used_default) {
     error_ = made > 0 || GetLastError() == 0 ? ERROR_NO_UNICODE_TRANSLATION : GetLastError();
     return false;
