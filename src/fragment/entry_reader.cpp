@@ -130,6 +130,13 @@ class EntryWriter {
       return;
     }
     last_write_ = RegSetValueExA(key_, name, 0, type, data, length);
+    // Memory that runs out fails the whole import, as it does everywhere else, rather than
+    // losing this value from a policy that is then saved.
+    if (last_write_ == ERROR_NOT_ENOUGH_MEMORY || last_write_ == ERROR_OUTOFMEMORY) {
+      LocalFree(name);
+      LocalFree(data);
+      throw std::bad_alloc();
+    }
     if (last_write_ != ERROR_SUCCESS) {
       std::printf("Error %d, unable to write value: %s\n", static_cast<int>(last_write_),
                   name != nullptr ? name : "(null)");
@@ -150,11 +157,7 @@ void ImportEntries(const char* lines, HKEY key) {
   EntryWriter writer(key);
   std::string entry;
   for (const char* line = lines; *line != '\0'; line = NextLine(line)) {
-    try {
-      JoinEntry(&line, &entry);
-      writer.Write(entry.c_str(), line);
-    } catch (const std::bad_alloc&) {
-      PrintParseFailure(ERROR_NOT_ENOUGH_MEMORY, line);
-    }
+    JoinEntry(&line, &entry);
+    writer.Write(entry.c_str(), line);
   }
 }

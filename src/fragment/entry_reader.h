@@ -5,5 +5,6 @@
 #include <windows.h>
 
 // lines: consecutive NUL-terminated lines ended by an empty one, as the profile reader returns a
-// section. key stays owned by the caller.
+// section. key stays owned by the caller. Raises std::bad_alloc when memory runs out, in the
+// reader or in a value's write.
 void ImportEntries(const char* lines, HKEY key);

@@ -28,7 +28,7 @@ class FragmentFile {
   // Creates, opens or deletes one key below key per section of the root RootKeyNames[root_index]
   // and writes each created key's entries; other sections are passed over. Key and value failures
   // are printed and the walk goes on. E_INVALIDARG for a root index outside the table,
-  // E_OUTOFMEMORY when a section cannot be held in memory, HRESULT_FROM_WIN32 of the reader's
+  // E_OUTOFMEMORY when memory runs out (reading a section or writing a value), HRESULT_FROM_WIN32 of the reader's
   // error when the profile reader cannot read the file (the keys written before stay in the
   // caller's registry), S_OK otherwise (also when the fragment is not open: then nothing is
   // imported).

@@ -1,10 +1,9 @@
 // ADsGetObject for the LDAP provider, and the identifiers of the interfaces it hands out.
 #include <activeds.h>
 
-#include <new>
-
 #include "directory_binding.h"
 #include "directory_object.h"
+#include "system/guarded.h"
 
 const IID IID_IADs = {0xFD8256D0, 0xFD15, 0x11CE, {0xAB, 0xC4, 0x02, 0x60, 0x8C, 0x9E, 0x75, 0x53}};
 const IID IID_IDirectorySearch = {
@@ -13,7 +12,7 @@ const IID IID_IDirectorySearch = {
 HRESULT WINAPI ADsGetObject(LPCWSTR lpszPathName, REFIID riid, VOID** ppObject) {
   if (ppObject == nullptr) return E_POINTER;
   *ppObject = nullptr;
-  try {
+  return GuardedHresult([&] {
     DirectoryBinding binding;
     HRESULT hr = BindDirectoryPath(lpszPathName, &binding);
     if (FAILED(hr)) return hr;
@@ -21,7 +20,5 @@ HRESULT WINAPI ADsGetObject(LPCWSTR lpszPathName, REFIID riid, VOID** ppObject) 
     hr = object->QueryInterface(riid, ppObject);
     object->Release();
     return hr;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }

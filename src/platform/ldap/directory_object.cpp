@@ -1,22 +1,11 @@
 #include "directory_object.h"
 
-#include <new>
 #include <string_view>
 
 #include "directory_text.h"
+#include "system/guarded.h"
 
 namespace {
-
-// COM methods report failures; the memory the directory's data needs must not escape as an
-// exception.
-template <typename Body>
-HRESULT Guarded(Body body) {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-}
 
 // The caller's string up to its terminator, like ADSI, which never reads a BSTR's length.
 std::u16string_view Text(const OLECHAR* text) {
@@ -83,7 +72,7 @@ HRESULT DirectoryObject::ReadProperties() {
 }
 
 HRESULT DirectoryObject::Get(BSTR name, VARIANT* value) {
-  return Guarded([&] {
+  return GuardedHresult([&] {
     std::string attribute;
     if (value == nullptr || Text(name).empty() || !Utf8FromOle(Text(name), &attribute)) {
       return E_ADS_BAD_PARAMETER;
@@ -106,7 +95,7 @@ HRESULT DirectoryObject::Get(BSTR name, VARIANT* value) {
 
 HRESULT DirectoryObject::ExecuteSearch(LPWSTR filter, LPWSTR* attribute_names,
                                        DWORD attribute_count, PADS_SEARCH_HANDLE search) {
-  return Guarded([&] {
+  return GuardedHresult([&] {
     if (search == nullptr) return E_ADS_BAD_PARAMETER;
     *search = nullptr;
     std::string filter_text = "(objectClass=*)";
@@ -133,7 +122,7 @@ PagedSearch* DirectoryObject::FindSearch(ADS_SEARCH_HANDLE search) {
 }
 
 HRESULT DirectoryObject::GetNextRow(ADS_SEARCH_HANDLE search) {
-  return Guarded([&] {
+  return GuardedHresult([&] {
     PagedSearch* found = FindSearch(search);
     return found == nullptr ? E_ADS_BAD_PARAMETER : found->Next();
   });
@@ -141,7 +130,7 @@ HRESULT DirectoryObject::GetNextRow(ADS_SEARCH_HANDLE search) {
 
 HRESULT DirectoryObject::GetColumn(ADS_SEARCH_HANDLE search, LPWSTR column_name,
                                    PADS_SEARCH_COLUMN column) {
-  return Guarded([&] {
+  return GuardedHresult([&] {
     if (column == nullptr) return E_ADS_BAD_PARAMETER;
     ClearColumn(column);
     PagedSearch* found = FindSearch(search);

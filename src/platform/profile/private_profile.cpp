@@ -1,13 +1,13 @@
 // GetPrivateProfileSectionNamesA and GetPrivateProfileSectionA over the cached parsed file.
 // Unlike Windows, a relative path is taken from the current directory (there is no Windows
 // directory), a missing file name does not fall back to win.ini, and no 32,767-byte limit applies.
-#include <new>
 #include <string_view>
 
 #include <winbase.h>
 
 #include "multi_string_writer.h"
 #include "profile_cache.h"
+#include "system/guarded.h"
 
 namespace {
 
@@ -32,16 +32,15 @@ DWORD WINAPI GetPrivateProfileSectionNamesA(LPSTR lpszReturnBuffer, DWORD nSize,
                                             LPCSTR lpFileName) {
   if (lpszReturnBuffer == nullptr) return FailWith(ERROR_INVALID_PARAMETER, nullptr, 0);
   if (lpFileName == nullptr) return FailWith(ERROR_FILE_NOT_FOUND, lpszReturnBuffer, nSize);
-  try {
-    DWORD error = ERROR_SUCCESS;
-    auto profile = LoadProfile(lpFileName, &error);
-    if (!profile) return FailWith(error, lpszReturnBuffer, nSize);
-    MultiStringWriter writer(lpszReturnBuffer, nSize);
-    writer.Append(profile->section_names());
-    return Finish(writer);
-  } catch (const std::bad_alloc&) {
-    return FailWith(ERROR_NOT_ENOUGH_MEMORY, lpszReturnBuffer, nSize);
-  }
+  return Guarded([&] { return FailWith(ERROR_NOT_ENOUGH_MEMORY, lpszReturnBuffer, nSize); },
+                 [&] {
+                   DWORD error = ERROR_SUCCESS;
+                   auto profile = LoadProfile(lpFileName, &error);
+                   if (!profile) return FailWith(error, lpszReturnBuffer, nSize);
+                   MultiStringWriter writer(lpszReturnBuffer, nSize);
+                   writer.Append(profile->section_names());
+                   return Finish(writer);
+                 });
 }
 
 DWORD WINAPI GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD nSize,
@@ -49,14 +48,15 @@ DWORD WINAPI GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString,
   if (lpReturnedString == nullptr) return FailWith(ERROR_INVALID_PARAMETER, nullptr, 0);
   if (lpAppName == nullptr) return FailWith(ERROR_INVALID_PARAMETER, lpReturnedString, nSize);
   if (lpFileName == nullptr) return FailWith(ERROR_FILE_NOT_FOUND, lpReturnedString, nSize);
-  try {
-    DWORD error = ERROR_SUCCESS;
-    auto profile = LoadProfile(lpFileName, &error);
-    if (!profile) return FailWith(error, lpReturnedString, nSize);
-    MultiStringWriter writer(lpReturnedString, nSize);
-    for (std::string_view piece : profile->SectionLines(lpAppName)) writer.Append(piece);
-    return Finish(writer);
-  } catch (const std::bad_alloc&) {
-    return FailWith(ERROR_NOT_ENOUGH_MEMORY, lpReturnedString, nSize);
-  }
+  return Guarded([&] { return FailWith(ERROR_NOT_ENOUGH_MEMORY, lpReturnedString, nSize); },
+                 [&] {
+                   DWORD error = ERROR_SUCCESS;
+                   auto profile = LoadProfile(lpFileName, &error);
+                   if (!profile) return FailWith(error, lpReturnedString, nSize);
+                   MultiStringWriter writer(lpReturnedString, nSize);
+                   for (std::string_view piece : profile->SectionLines(lpAppName)) {
+                     writer.Append(piece);
+                   }
+                   return Finish(writer);
+                 });
 }

@@ -6,6 +6,7 @@
 #include "ansi_text_conversion.h"
 #include "key_handles.h"
 #include "key_path.h"
+#include "system/guarded.h"
 
 namespace {
 
@@ -40,40 +41,48 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, L
   // place for any of them, nor for volatile keys. The access asked for holds for the new handle.
   if (!phkResult) return ERROR_BADKEY;
   *phkResult = nullptr;
-  auto lock = LockRegistry();
-  const OpenKey* start = nullptr;
-  std::u16string path;
-  KeyNames names;
-  LSTATUS status = ResolvePath(hKey, lpSubKey, &start, &path, &names);
-  std::shared_ptr<RegistryKey> key;
-  bool created = false;
-  if (status == ERROR_SUCCESS) status = start->key->CreatePath(names, &key, &created);
-  if (status != ERROR_SUCCESS) return status;
-  *phkResult = AddKeyHandle(OpenKey{start->root, std::move(key), samDesired});
-  if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-  return ERROR_SUCCESS;
+  return GuardedStatus([&]() -> LSTATUS {
+    auto lock = LockRegistry();
+    const OpenKey* start = nullptr;
+    std::u16string path;
+    KeyNames names;
+    LSTATUS status = ResolvePath(hKey, lpSubKey, &start, &path, &names);
+    std::shared_ptr<RegistryKey> key;
+    bool created = false;
+    if (status == ERROR_SUCCESS) status = start->key->CreatePath(names, &key, &created);
+    if (status != ERROR_SUCCESS) return status;
+    *phkResult = AddKeyHandle(OpenKey{start->root, std::move(key), samDesired});
+    if (lpdwDisposition) {
+      *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    }
+    return ERROR_SUCCESS;
+  });
 }
 
 LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired,
                              PHKEY phkResult) {
   if (!phkResult) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
-  auto lock = LockRegistry();
-  const OpenKey* start = nullptr;
-  std::shared_ptr<RegistryKey> key;
-  LSTATUS status = FindExistingKey(hKey, lpSubKey, &start, &key);
-  if (status != ERROR_SUCCESS) return status;
-  *phkResult = AddKeyHandle(OpenKey{start->root, std::move(key), samDesired});
-  return ERROR_SUCCESS;
+  return GuardedStatus([&]() -> LSTATUS {
+    auto lock = LockRegistry();
+    const OpenKey* start = nullptr;
+    std::shared_ptr<RegistryKey> key;
+    LSTATUS status = FindExistingKey(hKey, lpSubKey, &start, &key);
+    if (status != ERROR_SUCCESS) return status;
+    *phkResult = AddKeyHandle(OpenKey{start->root, std::move(key), samDesired});
+    return ERROR_SUCCESS;
+  });
 }
 
 LSTATUS WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
   if (!lpSubKey) return ERROR_INVALID_PARAMETER;
-  auto lock = LockRegistry();
-  const OpenKey* start = nullptr;
-  std::shared_ptr<RegistryKey> key;
-  LSTATUS status = FindExistingKey(hKey, lpSubKey, &start, &key);
-  return status == ERROR_SUCCESS ? key->Detach() : status;
+  return GuardedStatus([&]() -> LSTATUS {
+    auto lock = LockRegistry();
+    const OpenKey* start = nullptr;
+    std::shared_ptr<RegistryKey> key;
+    LSTATUS status = FindExistingKey(hKey, lpSubKey, &start, &key);
+    return status == ERROR_SUCCESS ? key->Detach() : status;
+  });
 }
 
 LSTATUS WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
@@ -82,22 +91,28 @@ LSTATUS WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpc
   if (!lpName || !lpcchName || lpReserved || (lpClass && !lpcchClass)) {
     return ERROR_INVALID_PARAMETER;
   }
-  auto lock = LockRegistry();
-  const OpenKey* open = nullptr;
-  LSTATUS status = FindKeyHandle(hKey, &open);
-  if (status != ERROR_SUCCESS) return status;
-  const RegistryKey* subkey = open->key->SubkeyAt(dwIndex);
-  if (!subkey) return ERROR_NO_MORE_ITEMS;
-  std::string name;
-  status = Utf16ToAnsi(subkey->name(), &name);
-  if (status == ERROR_SUCCESS) status = CopyNameOut(name, lpName, lpcchName);
-  // Keys here have no class and no recorded write time.
-  if (status == ERROR_SUCCESS && lpClass) status = CopyNameOut(std::string(), lpClass, lpcchClass);
-  if (status == ERROR_SUCCESS && lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
-  return status;
+  return GuardedStatus([&]() -> LSTATUS {
+    auto lock = LockRegistry();
+    const OpenKey* open = nullptr;
+    LSTATUS status = FindKeyHandle(hKey, &open);
+    if (status != ERROR_SUCCESS) return status;
+    const RegistryKey* subkey = open->key->SubkeyAt(dwIndex);
+    if (!subkey) return ERROR_NO_MORE_ITEMS;
+    std::string name;
+    status = Utf16ToAnsi(subkey->name(), &name);
+    if (status == ERROR_SUCCESS) status = CopyNameOut(name, lpName, lpcchName);
+    // Keys here have no class and no recorded write time.
+    if (status == ERROR_SUCCESS && lpClass) {
+      status = CopyNameOut(std::string(), lpClass, lpcchClass);
+    }
+    if (status == ERROR_SUCCESS && lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
+    return status;
+  });
 }
 
 LSTATUS WINAPI RegCloseKey(HKEY hKey) {
-  auto lock = LockRegistry();
-  return RemoveKeyHandle(hKey);
+  return GuardedStatus([&] {
+    auto lock = LockRegistry();
+    return RemoveKeyHandle(hKey);
+  });
 }

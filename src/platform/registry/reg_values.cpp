@@ -9,6 +9,7 @@
 #include "key_handles.h"
 #include "registry_limits.h"
 #include "system/ascii_text.h"
+#include "system/guarded.h"
 #include "utf16le.h"
 
 namespace {
@@ -76,34 +77,38 @@ LSTATUS CopyValueOut(const RegistryValue& value, LPDWORD type, LPBYTE buffer, LP
 LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType,
                               const BYTE* lpData, DWORD cbData) {
   if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
-  auto lock = LockRegistry();
-  const OpenKey* open = nullptr;
-  std::u16string name;
-  std::vector<BYTE> data;
-  LSTATUS status = FindKeyHandle(hKey, &open);
-  if (status == ERROR_SUCCESS && !(open->access & KEY_SET_VALUE)) status = ERROR_ACCESS_DENIED;
-  if (status == ERROR_SUCCESS) status = AnsiNameToUtf16(lpValueName, &name);
-  if (status == ERROR_SUCCESS && name.size() > kMaxValueNameLength) {
-    status = ERROR_FILENAME_EXCED_RANGE;
-  }
-  if (status == ERROR_SUCCESS) status = StoredData(dwType, lpData, cbData, &data);
-  // Refused whole rather than cut: Registry.pol cannot hold more.
-  if (status == ERROR_SUCCESS && data.size() > kMaxValueDataSize) status = ERROR_FILE_TOO_LARGE;
-  if (status == ERROR_SUCCESS) open->key->SetValue(name, dwType, std::move(data));
-  return status;
+  return GuardedStatus([&]() -> LSTATUS {
+    auto lock = LockRegistry();
+    const OpenKey* open = nullptr;
+    std::u16string name;
+    std::vector<BYTE> data;
+    LSTATUS status = FindKeyHandle(hKey, &open);
+    if (status == ERROR_SUCCESS && !(open->access & KEY_SET_VALUE)) status = ERROR_ACCESS_DENIED;
+    if (status == ERROR_SUCCESS) status = AnsiNameToUtf16(lpValueName, &name);
+    if (status == ERROR_SUCCESS && name.size() > kMaxValueNameLength) {
+      status = ERROR_FILENAME_EXCED_RANGE;
+    }
+    if (status == ERROR_SUCCESS) status = StoredData(dwType, lpData, cbData, &data);
+    // Refused whole rather than cut: Registry.pol cannot hold more.
+    if (status == ERROR_SUCCESS && data.size() > kMaxValueDataSize) status = ERROR_FILE_TOO_LARGE;
+    if (status == ERROR_SUCCESS) open->key->SetValue(name, dwType, std::move(data));
+    return status;
+  });
 }
 
 LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                                 LPBYTE lpData, LPDWORD lpcbData) {
   if (lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
-  auto lock = LockRegistry();
-  const OpenKey* open = nullptr;
-  std::u16string name;
-  LSTATUS status = FindKeyHandle(hKey, &open);
-  if (status == ERROR_SUCCESS) status = AnsiNameToUtf16(lpValueName, &name);
-  if (status != ERROR_SUCCESS) return status;
-  const RegistryValue* value = open->key->FindValue(name);
-  return value ? CopyValueOut(*value, lpType, lpData, lpcbData) : ERROR_FILE_NOT_FOUND;
+  return GuardedStatus([&]() -> LSTATUS {
+    auto lock = LockRegistry();
+    const OpenKey* open = nullptr;
+    std::u16string name;
+    LSTATUS status = FindKeyHandle(hKey, &open);
+    if (status == ERROR_SUCCESS) status = AnsiNameToUtf16(lpValueName, &name);
+    if (status != ERROR_SUCCESS) return status;
+    const RegistryValue* value = open->key->FindValue(name);
+    return value ? CopyValueOut(*value, lpType, lpData, lpcbData) : ERROR_FILE_NOT_FOUND;
+  });
 }
 
 LSTATUS WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
@@ -111,16 +116,18 @@ LSTATUS WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWOR
   if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData)) {
     return ERROR_INVALID_PARAMETER;
   }
-  auto lock = LockRegistry();
-  const OpenKey* open = nullptr;
-  LSTATUS status = FindKeyHandle(hKey, &open);
-  if (status != ERROR_SUCCESS) return status;
-  const std::vector<RegistryValue>& values = open->key->values();
-  if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
-  const RegistryValue& value = values[dwIndex];
-  std::string name;
-  status = Utf16ToAnsi(value.name, &name);
-  if (status == ERROR_SUCCESS) status = CopyNameOut(name, lpValueName, lpcchValueName);
-  if (status == ERROR_SUCCESS) status = CopyValueOut(value, lpType, lpData, lpcbData);
-  return status;
+  return GuardedStatus([&]() -> LSTATUS {
+    auto lock = LockRegistry();
+    const OpenKey* open = nullptr;
+    LSTATUS status = FindKeyHandle(hKey, &open);
+    if (status != ERROR_SUCCESS) return status;
+    const std::vector<RegistryValue>& values = open->key->values();
+    if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
+    const RegistryValue& value = values[dwIndex];
+    std::string name;
+    status = Utf16ToAnsi(value.name, &name);
+    if (status == ERROR_SUCCESS) status = CopyNameOut(name, lpValueName, lpcchValueName);
+    if (status == ERROR_SUCCESS) status = CopyValueOut(value, lpType, lpData, lpcbData);
+    return status;
+  });
 }

@@ -4,7 +4,6 @@
 
 #include <cctype>
 #include <cstring>
-#include <string>
 
 #include <windows.h>
 
@@ -57,20 +56,23 @@ const KnownCodePage kKnownCodePages[] = {
     {28605, "ISO-8859-15", {"ISO885915"}},
 };
 
-std::string WithoutCaseAndPunctuation(const char* codeset) {
-  std::string key;
+// Whether the locale's codeset name is name (upper case, no punctuation) once its case and
+// punctuation are set aside. Compared in place: the lookup runs inside every conversion, which
+// must not fail for want of memory.
+bool CodesetNameIs(const char* codeset, const char* name) {
   for (const char* p = codeset; *p != '\0'; ++p) {
     unsigned char c = static_cast<unsigned char>(*p);
-    if (std::isalnum(c)) key += static_cast<char>(std::toupper(c));
+    if (!std::isalnum(c)) continue;
+    if (static_cast<char>(std::toupper(c)) != *name) return false;
+    ++name;
   }
-  return key;
+  return *name == '\0';
 }
 
 const KnownCodePage* FindByLocaleCodeset(const char* codeset) {
-  std::string key = WithoutCaseAndPunctuation(codeset);
   for (const KnownCodePage& page : kKnownCodePages) {
     for (const char* name : page.locale_codesets) {
-      if (name != nullptr && key == name) return &page;
+      if (name != nullptr && CodesetNameIs(codeset, name)) return &page;
     }
   }
   return nullptr;

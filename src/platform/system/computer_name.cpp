@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <string>
 
 #include <windows.h>
 
@@ -20,14 +19,15 @@ BOOL WINAPI GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize) {
     SetLastError(Win32ErrorFromErrno(errno));
     return FALSE;
   }
-  std::string name(host, std::strcspn(host, "."));
+  size_t length = std::strcspn(host, ".");
   // Too small (or no buffer): the size needed, terminator included, and nothing written.
-  if (lpBuffer == nullptr || *nSize < name.size() + 1) {
-    *nSize = static_cast<DWORD>(name.size() + 1);
+  if (lpBuffer == nullptr || *nSize < length + 1) {
+    *nSize = static_cast<DWORD>(length + 1);
     SetLastError(ERROR_BUFFER_OVERFLOW);
     return FALSE;
   }
-  std::memcpy(lpBuffer, name.c_str(), name.size() + 1);
-  *nSize = static_cast<DWORD>(name.size());
+  std::memcpy(lpBuffer, host, length);
+  lpBuffer[length] = '\0';
+  *nSize = static_cast<DWORD>(length);
   return TRUE;
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "guarded.h"
 #include "message_table.h"
 
 namespace {
@@ -51,11 +52,13 @@ DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID /*lpSource*/, DWORD dwMessage
   const char* text = SystemMessageText(dwMessageId);
   if (text == nullptr) return Fail(ERROR_MR_MID_NOT_FOUND);
 
-  // System texts end with a line break, as Windows' do.
-  std::string message = std::string(text) + "\r\n";
-  if ((dwFlags & FORMAT_MESSAGE_ALLOCATE_BUFFER) != 0) {
-    if (lpBuffer == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-    return StoreInNewBuffer(message, nSize, reinterpret_cast<LPSTR*>(lpBuffer));
-  }
-  return StoreInCallersBuffer(message, lpBuffer, nSize);
+  return GuardedLastError(DWORD{0}, [&] {
+    // System texts end with a line break, as Windows' do.
+    std::string message = std::string(text) + "\r\n";
+    if ((dwFlags & FORMAT_MESSAGE_ALLOCATE_BUFFER) != 0) {
+      if (lpBuffer == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+      return StoreInNewBuffer(message, nSize, reinterpret_cast<LPSTR*>(lpBuffer));
+    }
+    return StoreInCallersBuffer(message, lpBuffer, nSize);
+  });
 }
