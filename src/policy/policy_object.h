@@ -15,7 +15,6 @@ class PolicyObject {
   // of server). Raises an HresultError with the platform's HRESULT, or E_POINTER when the class
   // hands out no interface.
   explicit PolicyObject(LPCWSTR distinguished_name);
-  virtual ~PolicyObject() = default;
   PolicyObject(const PolicyObject&) = delete;
   PolicyObject& operator=(const PolicyObject&) = delete;
 

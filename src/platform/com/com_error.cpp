@@ -1,6 +1,7 @@
 // _com_error: an HRESULT with optional error information and a message text made on request.
 #include <comdef.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -76,9 +77,10 @@ const char* _com_error::ErrorMessage() const {
   if (m_pszMsg == nullptr) return nullptr;
   WORD wcode = WCode();
   if (wcode != 0) {
-    wsprintfA(m_pszMsg, "IDispatch error #%d", wcode);
+    std::snprintf(m_pszMsg, kFallbackTextSize, "IDispatch error #%d", wcode);
   } else {
-    wsprintfA(m_pszMsg, "Unknown error 0x%0lX", m_hresult);
+    std::snprintf(m_pszMsg, kFallbackTextSize, "Unknown error 0x%X",
+                  static_cast<unsigned>(m_hresult));
   }
   return m_pszMsg;
 }

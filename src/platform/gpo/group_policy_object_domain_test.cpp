@@ -157,7 +157,7 @@ class OpenedPolicy {
 
   HRESULT Save(bool machine, bool add = true) {
     GUID extension = REGISTRY_EXTENSION_GUID;
-    GUID tool = CLSID_GPESnapIn;
+    GUID tool = {0x0f6b957e, 0x509e, 0x11d1, {0xa7, 0xcc, 0x00, 0x00, 0xf8, 0x75, 0x71, 0xe3}};
     return gpo_->Save(machine, add, &extension, &tool);
   }
   // Sets a value below the half's root; a test of the save, not of the registry functions.

@@ -38,7 +38,7 @@ TEST_F(GroupPolicyObjectTest, Interfaces) {
 
 TEST_F(GroupPolicyObjectTest, CallsBeforeAnOpenAndBadArguments) {
   GUID extension = REGISTRY_EXTENSION_GUID;
-  GUID tool = CLSID_GPESnapIn;
+  GUID tool = {0x0f6b957e, 0x509e, 0x11d1, {0xa7, 0xcc, 0x00, 0x00, 0xf8, 0x75, 0x71, 0xe3}};
   HKEY key = reinterpret_cast<HKEY>(1);
   OLECHAR not_a_path[] = u"CN=x,DC=example,DC=test";
   OLECHAR root_dse[] = u"LDAP://rootDSE";

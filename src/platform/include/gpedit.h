@@ -15,10 +15,6 @@ DEFINE_GUID(CLSID_GroupPolicyObject, 0xea502722, 0xa23d, 0x11d1, 0xa7, 0xd3, 0x0
             0x71, 0xe3);
 DEFINE_GUID(IID_IGroupPolicyObject, 0xea502723, 0xa23d, 0x11d1, 0xa7, 0xd3, 0x00, 0x00, 0xf8, 0x75,
             0x71, 0xe3);
-// The tool GUID the registry settings are saved under (the user-settings administrative
-// templates). Windows' own gpedit.h gives this name {8FC0B734-A0E1-11D1-A7D3-0000F87571E3}.
-DEFINE_GUID(CLSID_GPESnapIn, 0x0f6b957e, 0x509e, 0x11d1, 0xa7, 0xcc, 0x00, 0x00, 0xf8, 0x75, 0x71,
-            0xe3);
 
 // The registry client extension, an initializer as in the Windows header.
 // clang-format off

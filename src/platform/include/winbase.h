@@ -1,5 +1,5 @@
-// Kernel services: last error, messages, local memory, formatting, computer name, current
-// directory and the private-profile (INI) reader.
+// Kernel services: last error, messages, local memory, computer name, current directory and the
+// private-profile (INI) reader.
 #pragma once
 
 #include <cstdarg>
@@ -33,11 +33,6 @@ DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, 
 
 HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes);
 HLOCAL WINAPI LocalFree(HLOCAL hMem);
-
-// Formats at most 1024 characters, like Windows; "l" and "h" size prefixes follow Windows sizes.
-// Types: c C d i u x X s S and %%; flags - # 0, width and precision; sizes h, l, w and I64.
-int wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...);
-int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist);
 
 #define MAX_COMPUTERNAME_LENGTH 15
 // The short host name (up to its first dot), case kept.
