@@ -12,9 +12,7 @@ namespace {
 // A failure of neither kind is described by the thread's last error: as an HRESULT when it is a
 // Win32 code, as itself otherwise.
 HRESULT HresultFromLastError() {
-  DWORD code = GetLastError();
-  return static_cast<LONG>(code) > 0 ? static_cast<HRESULT>(0x80070000 | (code & 0xFFFF))
-                                     : static_cast<HRESULT>(code);
+  return HRESULT_FROM_WIN32(GetLastError());
 }
 
 }  // namespace

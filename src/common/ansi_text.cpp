@@ -1,12 +1,15 @@
 #include "ansi_text.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include <windows.h>
 
 namespace {
 
-bool IsUtf8Continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsUtf8Continuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
 
 size_t Utf8SequenceLength(const unsigned char* text) {
   unsigned char lead = text[0];
@@ -20,9 +23,13 @@ size_t Utf8SequenceLength(const unsigned char* text) {
 
 // In UTF-8 and single-byte code pages no byte of a multibyte character is below 0x80, so a
 // plain byte search never matches inside a character.
-bool NeedsCharacterWalk() { return GetACP() != CP_UTF8 && IsDBCSLeadByte(0x81); }
+bool NeedsCharacterWalk() {
+  return GetACP() != CP_UTF8 && IsDBCSLeadByte(0x81);
+}
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
@@ -55,6 +62,18 @@ const char* FindLastAnsiChar(const char* text, char c) {
     if (*p == c) last = p;
   }
   return last;
+}
+
+bool IsAsciiText(const char* text, size_t length) {
+  uint64_t all = 0;
+  size_t i = 0;
+  for (; i + sizeof all <= length; i += sizeof all) {
+    uint64_t word;
+    std::memcpy(&word, text + i, sizeof word);
+    all |= word;
+  }
+  for (; i < length; ++i) all |= static_cast<unsigned char>(text[i]);
+  return (all & 0x8080808080808080) == 0;
 }
 
 const char* FindAnsiText(const char* text, const char* needle) {

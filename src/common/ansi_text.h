@@ -16,5 +16,9 @@ const char* FindLastAnsiChar(const char* text, char c);
 // The first occurrence of needle in text that starts on a character boundary, or null.
 const char* FindAnsiText(const char* text, const char* needle);
 
+// Whether text holds only ASCII bytes, which every code page reads as the same characters.
+// Tested eight bytes at a time: most entries are ASCII, and all of their text is tested.
+bool IsAsciiText(const char* text, size_t length);
+
 // True when a and b are the same text, ASCII letters compared without regard to case.
 bool EqualsIgnoringAsciiCase(const char* a, const char* b);

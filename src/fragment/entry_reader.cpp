@@ -1,7 +1,6 @@
 #include "entry_reader.h"
 
 #include <climits>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -26,26 +25,13 @@ void AppendWide(const char* line, WideText* entry) {
   entry->append(wide.get(), wide.length());
 }
 
-// Eight bytes at a time: most entries are ASCII, and all of their text is tested.
-bool IsAscii(const char* text, size_t length) {
-  uint64_t all = 0;
-  size_t i = 0;
-  for (; i + sizeof all <= length; i += sizeof all) {
-    uint64_t word;
-    std::memcpy(&word, text + i, sizeof word);
-    all |= word;
-  }
-  for (; i < length; ++i) all |= static_cast<unsigned char>(text[i]);
-  return (all & 0x8080808080808080) == 0;
-}
-
 // What the round trip through UTF-16 does to a line: ASCII in every code page and well-formed
 // UTF-8 in a UTF-8 code page come back unchanged; bytes that are no text in the code page would
 // come back as replacement characters.
 enum class RoundTrip { kUnchanged, kConverted, kNoText };
 
 RoundTrip RoundTripOf(const char* text, size_t length) {
-  if (IsAscii(text, length)) return RoundTrip::kUnchanged;
+  if (IsAsciiText(text, length)) return RoundTrip::kUnchanged;
   if (length > INT_MAX) return RoundTrip::kConverted;
   if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, static_cast<int>(length), nullptr,
                           0) <= 0) {

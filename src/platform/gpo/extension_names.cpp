@@ -5,6 +5,8 @@
 #include <map>
 #include <set>
 
+#include "system/ascii_text.h"
+
 namespace {
 
 constexpr size_t kGuidTextLength = 38;
@@ -25,15 +27,8 @@ bool IsGuidText(std::string_view text) {
 
 std::string UpperCase(std::string_view text) {
   std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : upper) c = AsciiUpper(c);
   return upper;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
 }
 
 // Parses one "[{extension}{tool}...]" group at the front of text into groups and consumes it.
@@ -80,7 +75,7 @@ std::string GuidToText(const GUID& guid) {
 HRESULT MergeExtensionNames(std::string_view existing, const GUID& extension, const GUID& tool,
                             bool add, std::string* merged) {
   ExtensionGroups groups;
-  std::string_view rest = TrimBlanks(existing);
+  std::string_view rest = TrimmedOf(existing, " \t\r\n");
   while (!rest.empty()) {
     if (!ParseGroup(&rest, &groups)) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
   }

@@ -4,22 +4,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "gpo/ascii_case.h"
+#include "system/ascii_text.h"
 
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kDefaultLineEnd = "\r\n";
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // Where the Version values sit in the text, and where a missing one would go.
 struct VersionLayout {
@@ -37,10 +27,10 @@ size_t LineEndLength(std::string_view text, size_t at) {
 // Classifies one line (without its end) and records what it means for the layout.
 void ScanLine(std::string_view line, size_t next_line, bool ends_file, bool* in_general,
               VersionLayout* layout) {
-  std::string_view content = Trim(line);
+  std::string_view content = TrimBlanks(line);
   if (!content.empty() && content.front() == '[') {
     std::string_view name = content.substr(1, content.find(']') - 1);
-    *in_general = SameIgnoringAsciiCase(Trim(name), "General");
+    *in_general = SameIgnoringAsciiCase(TrimBlanks(name), "General");
     if (*in_general && layout->general_body == std::string_view::npos) {
       layout->general_body = next_line;
       layout->general_header_ends_file = ends_file;
@@ -50,8 +40,8 @@ void ScanLine(std::string_view line, size_t next_line, bool ends_file, bool* in_
   if (!*in_general || content.empty() || content.front() == ';') return;
   size_t equals = content.find('=');
   if (equals == std::string_view::npos) return;
-  if (SameIgnoringAsciiCase(Trim(content.substr(0, equals)), "Version")) {
-    layout->values.push_back(Trim(content.substr(equals + 1)));
+  if (SameIgnoringAsciiCase(TrimBlanks(content.substr(0, equals)), "Version")) {
+    layout->values.push_back(TrimBlanks(content.substr(equals + 1)));
   }
 }
 

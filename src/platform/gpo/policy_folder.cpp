@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "gpo/ascii_case.h"
+#include "system/ascii_text.h"
 #include "gpo/sysvol_path.h"
 
 namespace {

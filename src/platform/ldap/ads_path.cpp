@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "directory_text.h"
+#include "system/ascii_text.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ bool ParseServer(std::string_view server, AdsPath* parsed) {
   }
   parsed->host.clear();
   for (char c : server.substr(0, host_end)) {
-    parsed->host += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    parsed->host += AsciiLower(c);
   }
   if (host_end == server.size()) return true;
   return server[host_end] == ':' && ParsePort(server.substr(host_end + 1), &parsed->port);
@@ -149,7 +150,7 @@ bool ParseAdsPath(std::u16string_view path, AdsPath* parsed) {
     if (!ParseServer(rest.substr(0, separator), &result)) return false;
     rest = rest.substr(separator + 1);
   }
-  if (AsciiCaseEqual(rest, "rootDSE")) {
+  if (SameIgnoringAsciiCase(rest, "rootDSE")) {
     result.root_dse = true;
   } else if (!ConvertDn(rest, &result.dn)) {
     return false;

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "directory_text.h"
+#include "system/ascii_text.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ DirectoryAttribute ReadAttribute(LDAP* ldap, LDAPMessage* message, const char* n
 
 const DirectoryAttribute* DirectoryEntry::Find(std::string_view name) const {
   for (const DirectoryAttribute& attribute : attributes) {
-    if (AsciiCaseEqual(attribute.name, name)) return &attribute;
+    if (SameIgnoringAsciiCase(attribute.name, name)) return &attribute;
   }
   return nullptr;
 }

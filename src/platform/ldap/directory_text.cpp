@@ -1,7 +1,5 @@
 #include "directory_text.h"
 
-#include <algorithm>
-
 #include "system/utf8_codec.h"
 
 bool Utf8FromOle(std::u16string_view text, std::string* utf8) {
@@ -11,12 +9,6 @@ bool Utf8FromOle(std::u16string_view text, std::string* utf8) {
   ConversionOutput<char> out(utf8->data(), utf8->size());
   EncodeUtf8(text.data(), text.size(), true, out);
   return true;
-}
-
-bool AsciiCaseEqual(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::u16string OleFromDirectory(std::string_view utf8) {

@@ -10,6 +10,3 @@
 bool Utf8FromOle(std::u16string_view text, std::string* utf8);
 
 std::u16string OleFromDirectory(std::string_view utf8);
-
-// LDAP names (attribute types, "rootDSE") compare without regard to ASCII case.
-bool AsciiCaseEqual(std::string_view a, std::string_view b);

@@ -40,11 +40,4 @@ TEST(Utf8FromOle, ConvertsExactlyOrNotAtAll) {
   }
 }
 
-TEST(AsciiCaseEqual, FoldsOnlyAsciiLetters) {
-  EXPECT_TRUE(AsciiCaseEqual("distinguishedName", "DISTINGUISHEDNAME"));
-  EXPECT_FALSE(AsciiCaseEqual("cn", "cn;range=0-1"));
-  EXPECT_FALSE(AsciiCaseEqual("\xc3\xbc", "\xc3\x9c"));  // ü and Ü differ outside ASCII
-  EXPECT_FALSE(AsciiCaseEqual("[", "{"));
-}
-
 }  // namespace

@@ -3,6 +3,7 @@
 #include <activeds.h>
 
 #include "directory_text.h"
+#include "system/ascii_text.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ HRESULT PagedSearch::Next() {
 bool PagedSearch::Requested(std::string_view attribute) const {
   if (!attributes_) return true;
   for (const std::string& name : *attributes_) {
-    if (AsciiCaseEqual(name, attribute)) return true;
+    if (SameIgnoringAsciiCase(name, attribute)) return true;
   }
   return false;
 }

@@ -1,6 +1,7 @@
 #include "search_column.h"
 
 #include "directory_text.h"
+#include "system/ascii_text.h"
 
 namespace {
 
@@ -49,13 +50,13 @@ std::vector<std::string> ColumnValues(const DirectoryEntry& row, std::string_vie
                                       bool dn_requested) {
   const DirectoryAttribute* attribute = row.Find(column);
   if (attribute != nullptr && !attribute->values.empty()) return attribute->values;
-  if (dn_requested && AsciiCaseEqual(column, kDistinguishedName)) return {row.dn};
+  if (dn_requested && SameIgnoringAsciiCase(column, kDistinguishedName)) return {row.dn};
   return {};
 }
 
 ADSTYPE ColumnType(std::string_view column) {
-  return AsciiCaseEqual(column, kDistinguishedName) ? ADSTYPE_DN_STRING
-                                                    : ADSTYPE_CASE_IGNORE_STRING;
+  return SameIgnoringAsciiCase(column, kDistinguishedName) ? ADSTYPE_DN_STRING
+                                                           : ADSTYPE_CASE_IGNORE_STRING;
 }
 
 void ClearColumn(ADS_SEARCH_COLUMN* column) {

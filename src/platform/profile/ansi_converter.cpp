@@ -6,6 +6,7 @@
 #include <winnls.h>
 
 #include "system/ascii_text.h"
+#include "system/utf16_units.h"
 
 namespace {
 
@@ -13,13 +14,6 @@ constexpr char16_t kReplacement = 0xFFFD;
 // ASCII is decided per group: small enough that a stray non-ASCII character costs little,
 // large enough that text full of them makes few conversion calls.
 constexpr size_t kGroupUnits = 64;
-
-bool IsHighSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 // ASCII is the same bytes in every ANSI code page.
 void Narrow(const char16_t* units, size_t count, TextBuffer* out) {
@@ -61,7 +55,7 @@ void AnsiConverter::RepairSurrogates(char16_t* units, size_t count) {
   for (size_t i = 0; i < count; ++i) {
     if (IsHighSurrogate(units[i]) && i + 1 < count && IsLowSurrogate(units[i + 1])) {
       ++i;
-    } else if (units[i] >= 0xD800 && units[i] <= 0xDFFF) {
+    } else if (IsSurrogate(units[i])) {
       units[i] = kReplacement;
     }
   }

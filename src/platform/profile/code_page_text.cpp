@@ -4,13 +4,7 @@
 
 #include <winnls.h>
 
-namespace {
-
-char FoldAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
+#include "system/ascii_text.h"
 
 CodePageText::CodePageText() = default;
 
@@ -54,7 +48,7 @@ uint64_t CodePageText::HashIgnoringCase(std::string_view text) const {
   const char* end = text.data() + text.size();
   for (const char* p = text.data(); p < end;) {
     size_t length = CharLength(p, end);
-    hash = (hash ^ static_cast<unsigned char>(FoldAscii(*p))) * 0x100000001b3u;
+    hash = (hash ^ static_cast<unsigned char>(AsciiLower(*p))) * 0x100000001b3u;
     if (length == 2) hash = (hash ^ static_cast<unsigned char>(p[1])) * 0x100000001b3u;
     p += length;
   }
@@ -68,7 +62,7 @@ bool CodePageText::EqualIgnoringCase(std::string_view a, std::string_view b) con
   const char* end = a.data() + a.size();
   for (const char *p = a.data(), *q = b.data(); p < end;) {
     size_t length = CharLength(p, end);
-    if (FoldAscii(*p) != FoldAscii(*q)) return false;
+    if (AsciiLower(*p) != AsciiLower(*q)) return false;
     if (length == 2 && p[1] != q[1]) return false;
     p += length;
     q += length;

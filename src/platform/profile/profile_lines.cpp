@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "system/ascii_text.h"
+
 ProfileLines::ProfileLines(const char* begin, const char* end) : next_(begin), end_(end) {
   next_cr_ = Seek(begin, '\r');
   next_lf_ = Seek(begin, '\n');
@@ -27,10 +29,6 @@ bool ProfileLines::Next(Line* line) {
     next_ = line_end + (crlf ? 2 : 1);
   }
   return true;
-}
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
 }
 
 const char* SkipBlanks(const char* begin, const char* end) {

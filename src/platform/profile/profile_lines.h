@@ -28,6 +28,5 @@ class ProfileLines {
   const char* next_lf_;
 };
 
-bool IsBlank(char c);
 const char* SkipBlanks(const char* begin, const char* end);
 const char* SkipBlanksBackwards(const char* begin, const char* end);

@@ -31,4 +31,11 @@ TEST(AsciiTextTest, LooksOnlyAtTheGivenLength) {
   EXPECT_TRUE(IsAsciiText(u"abcdefghi\x4e2d", 9));
 }
 
+TEST(AsciiTextTest, CaseFoldsOnlyAsciiLetters) {
+  EXPECT_TRUE(SameIgnoringAsciiCase("distinguishedName", "DISTINGUISHEDNAME"));
+  EXPECT_FALSE(SameIgnoringAsciiCase("cn", "cn;range=0-1"));
+  EXPECT_FALSE(SameIgnoringAsciiCase("\xc3\xbc", "\xc3\x9c"));  // ü and Ü differ outside ASCII
+  EXPECT_FALSE(SameIgnoringAsciiCase("[", "{"));
+}
+
 }  // namespace

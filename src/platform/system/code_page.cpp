@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "ascii_text.h"
+
 namespace {
 
 // One Windows code page with the iconv name used for its explicit number and the locale codesets
@@ -63,7 +65,7 @@ bool CodesetNameIs(const char* codeset, const char* name) {
   for (const char* p = codeset; *p != '\0'; ++p) {
     unsigned char c = static_cast<unsigned char>(*p);
     if (!std::isalnum(c)) continue;
-    if (static_cast<char>(std::toupper(c)) != *name) return false;
+    if (AsciiUpper(*p) != *name) return false;
     ++name;
   }
   return *name == '\0';

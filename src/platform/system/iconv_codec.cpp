@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "utf16_units.h"
+
 namespace {
 
 #if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
@@ -85,7 +87,7 @@ char16_t UnitAt(const char* bytes) {
 size_t CharacterBytes(const char* in, size_t in_left) {
   if (in_left < 4) return in_left < 2 ? in_left : 2;
   char16_t first = UnitAt(in), second = UnitAt(in + 2);
-  bool pair = first >= 0xD800 && first <= 0xDBFF && second >= 0xDC00 && second <= 0xDFFF;
+  bool pair = IsHighSurrogate(first) && IsLowSurrogate(second);
   return pair ? 4 : 2;
 }
 

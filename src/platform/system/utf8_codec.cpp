@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "ascii_text.h"
+#include "utf16_units.h"
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -53,26 +56,6 @@ bool PutCodePoint(char32_t code_point, ConversionOutput<char16_t>& out) {
   return out.Put(pair, 2);
 }
 
-bool AllAscii(const unsigned char* p) {
-  uint64_t word;
-  std::memcpy(&word, p, sizeof word);
-  return (word & 0x8080808080808080ull) == 0;
-}
-
-// Eight code units at once.
-bool AllAscii(const char16_t* p) {
-  uint64_t words[2];
-  std::memcpy(words, p, sizeof words);
-  return ((words[0] | words[1]) & 0xFF80FF80FF80FF80ull) == 0;
-}
-
-bool IsHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
-
 bool PutUtf8(char32_t code_point, ConversionOutput<char>& out) {
   char bytes[4];
   size_t length;
@@ -105,7 +88,7 @@ ConversionStatus DecodeUtf8(const char* text, size_t length, bool strict,
   auto bytes = reinterpret_cast<const unsigned char*>(text);
   size_t i = 0;
   while (i < length) {
-    if (length - i >= 8 && out.HasRoom(8) && AllAscii(bytes + i)) {
+    if (length - i >= 8 && out.HasRoom(8) && IsAsciiText(text + i, 8)) {
       for (size_t k = 0; k < 8; ++k) out.PutUnchecked(bytes[i + k]);
       i += 8;
       continue;
@@ -127,7 +110,7 @@ ConversionStatus DecodeUtf8(const char* text, size_t length, bool strict,
 ConversionStatus EncodeUtf8(const char16_t* text, size_t length, bool strict,
                             ConversionOutput<char>& out) {
   for (size_t i = 0; i < length; ++i) {
-    if (length - i >= 8 && out.HasRoom(8) && AllAscii(text + i)) {
+    if (length - i >= 8 && out.HasRoom(8) && IsAsciiText(text + i, 8)) {
       for (size_t k = 0; k < 8; ++k) out.PutUnchecked(static_cast<char>(text[i + k]));
       i += 7;
       continue;
@@ -136,7 +119,7 @@ ConversionStatus EncodeUtf8(const char16_t* text, size_t length, bool strict,
     if (IsHighSurrogate(text[i]) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
       code_point = 0x10000 + ((code_point - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
-    } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
+    } else if (IsSurrogate(text[i])) {
       if (strict) return ConversionStatus::kInvalidInput;
       code_point = kReplacement;
     }
