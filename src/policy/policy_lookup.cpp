@@ -86,11 +86,13 @@ void PolicyLookup::StartSearch() {
 }
 
 // Opens the policy of the first row that names one. The next row is asked for before the result
-// is looked at, so one more row is read after the match.
+// is looked at, so one more row is read after the match. A search that fails before a match
+// (the server gone, a limit reached) is raised: it does not show that no policy has the name.
 std::unique_ptr<PolicyObject> PolicyLookup::OpenFirstMatch() {
   std::unique_ptr<PolicyObject> policy;
   for (;;) {
     HRESULT row = search_->GetNextRow(results_);
+    if (FAILED(row) && !policy) throw HresultError{row};
     if (row == S_ADS_NOMORE_ROWS || FAILED(row) || policy) return policy;
     column_ = ADS_SEARCH_COLUMN{};
     column_held_ = true;

@@ -221,7 +221,7 @@ TEST_F(PolicyLookupTest, RowsThatNameNoPolicyAreSkipped) {
        S_ADS_NOMORE_ROWS,
        true},
       {"column without values", {{kFirstPolicy, S_OK, 0}}, S_ADS_NOMORE_ROWS, false},
-      {"failing next row ends the search", {}, HRESULT(0x80072030), false},
+      {"failing row after the match", {{kFirstPolicy}}, HRESULT(0x80072004), true},
   };
   for (Case& c : cases) {
     FakeDirectory fresh;
@@ -260,6 +260,12 @@ TEST_F(PolicyLookupTest, FailuresAreRaisedWithEverythingReleased) {
       {"domain unreachable",
        [](FakeDirectory& d, FakeGroupPolicyObject&) { d.bind_domain_result = 0x80072030; },
        HRESULT(0x80072030)},
+      {"search failing before a match",
+       [](FakeDirectory& d, FakeGroupPolicyObject&) {
+         d.rows = {{kSecondPolicy, S_OK, 0}};
+         d.after_last_row = 0x8007203A;
+       },
+       HRESULT(0x8007203A)},
       {"search refused",
        [](FakeDirectory& d, FakeGroupPolicyObject&) { d.execute_result = E_ADS_INVALID_FILTER; },
        E_ADS_INVALID_FILTER},

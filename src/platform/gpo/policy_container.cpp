@@ -2,11 +2,13 @@
 
 #include <activeds.h>
 
+#include <algorithm>
 #include <string_view>
 
 #include "gpo/policy_version.h"
 #include "ldap/ads_path.h"
 #include "ldap/directory_entry.h"
+#include "ldap/directory_text.h"
 #include "ldap/ldap_connection.h"
 
 namespace {
@@ -15,12 +17,21 @@ char kFileSysPath[] = "gPCFileSysPath";
 char kVersionNumber[] = "versionNumber";
 char kMachineExtensionNames[] = "gPCMachineExtensionNames";
 char kUserExtensionNames[] = "gPCUserExtensionNames";
+// Constructed by Active Directory for the bound user: the attributes they may write here.
+char kWritableAttributes[] = "allowedAttributesEffective";
 
 // The attribute's first value, or nothing when the entry lacks it. Each is single-valued in the
 // schema; a server sending more is not trusted to have meant any other.
 const std::string* FirstValue(const DirectoryEntry& entry, std::string_view name) {
   const DirectoryAttribute* attribute = entry.Find(name);
   return attribute == nullptr || attribute->values.empty() ? nullptr : &attribute->values[0];
+}
+
+bool Lists(const DirectoryAttribute* names, std::string_view name) {
+  return names != nullptr && std::any_of(names->values.begin(), names->values.end(),
+                                         [&](const std::string& listed) {
+                                           return AsciiCaseEqual(listed, name);
+                                         });
 }
 
 }  // namespace
@@ -37,7 +48,7 @@ HRESULT PolicyContainer::Open(const OLECHAR* ads_path,
   if (!ParseAdsPath(std::u16string_view(ads_path), &path) || path.root_dse)
     return E_ADS_BAD_PATHNAME;
   std::unique_ptr<PolicyContainer> opened(new PolicyContainer);
-  HRESULT result = LdapConnection::Get(path.ServerUri(), &opened->connection_);
+  HRESULT result = LdapConnection::Get(path.ServerUri(LdapConnection::ConfiguredUri()), &opened->connection_);
   if (FAILED(result)) return result;
   opened->dn_ = std::move(path.dn);
   result = opened->Refresh();
@@ -47,8 +58,8 @@ HRESULT PolicyContainer::Open(const OLECHAR* ads_path,
 }
 
 HRESULT PolicyContainer::Refresh() {
-  char* attributes[] = {kFileSysPath, kVersionNumber, kMachineExtensionNames, kUserExtensionNames,
-                        nullptr};
+  char* attributes[] = {kFileSysPath,        kVersionNumber,      kMachineExtensionNames,
+                        kUserExtensionNames, kWritableAttributes, nullptr};
   DirectoryEntry entry;
   HRESULT result = connection_->Check(ReadEntry(connection_->handle(), dn_, attributes, &entry));
   if (FAILED(result)) return result;
@@ -66,6 +77,9 @@ HRESULT PolicyContainer::Refresh() {
   version_ = version_value;
   machine_extension_names_ = machine_names != nullptr ? *machine_names : std::string();
   user_extension_names_ = user_names != nullptr ? *user_names : std::string();
+  const DirectoryAttribute* writable = entry.Find(kWritableAttributes);
+  may_update_machine_ = Lists(writable, kVersionNumber) && Lists(writable, kMachineExtensionNames);
+  may_update_user_ = Lists(writable, kVersionNumber) && Lists(writable, kUserExtensionNames);
   return S_OK;
 }
 

@@ -30,6 +30,10 @@ class PolicyContainer {
     return machine ? machine_extension_names_ : user_extension_names_;
   }
 
+  // Whether the bound user may write what Update writes for the half, as the directory said at
+  // the last read (allowedAttributesEffective); a server that lists nothing allows nothing.
+  bool MayUpdate(bool machine) const { return machine ? may_update_machine_ : may_update_user_; }
+
   // Replaces versionNumber and the half's extension names in one modify request, so the
   // directory never holds one without the other. Empty names remove the attribute.
   HRESULT Update(DWORD version, bool machine, const std::string& extension_names);
@@ -43,4 +47,6 @@ class PolicyContainer {
   DWORD version_ = 0;
   std::string machine_extension_names_;
   std::string user_extension_names_;
+  bool may_update_machine_ = false;
+  bool may_update_user_ = false;
 };

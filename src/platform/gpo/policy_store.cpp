@@ -85,6 +85,9 @@ HRESULT PolicyStore::Save(bool machine, bool add, const GUID& extension, const G
   // take the hold; what they wrote is merged into, not overwritten.
   HRESULT result = container_->Refresh();
   if (FAILED(result)) return result;
+  // Refused here, the save changes nothing; refused by the directory change at the end, it
+  // would leave the files ahead of the directory.
+  if (!container_->MayUpdate(machine)) return E_ACCESSDENIED;
   std::string names;
   result = MergeExtensionNames(container_->extension_names(machine), extension, tool, add, &names);
   DWORD file_version = 0;

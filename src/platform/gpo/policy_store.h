@@ -50,8 +50,9 @@ class PolicyStore {
   // Reads the container again, so that what other tools wrote to it since the open is kept;
   // then writes the half's Registry.pol, the raised version to GPT.INI, and versionNumber and
   // the half's extension names with the pair added (or removed); E_FAIL for a store that does
-  // not hold its policy. Everything that can refuse the save without writing (a malformed
-  // extension-names value, a GPT.INI that is not ANSI) is checked first; Registry.pol is
+  // not hold its policy. Everything that can refuse the save without writing (a user the
+  // directory does not let write versionNumber and the half's extension names, E_ACCESSDENIED;
+  // a malformed extension-names value, a GPT.INI that is not ANSI) is checked first; Registry.pol is
   // replaced whole, never left half-written, and GPT.INI, which cannot be replaced while it
   // is held, is rewritten through the held handle (SmbFile::Rewrite). Should a later
   // step fail, the settings already written stay and the failure is returned: a retry raises

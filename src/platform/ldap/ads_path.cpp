@@ -1,5 +1,7 @@
 #include "ads_path.h"
 
+#include <ldap.h>
+
 #include <cctype>
 
 #include "directory_text.h"
@@ -131,10 +133,23 @@ bool ConvertDn(std::string_view text, std::string* dn) {
 
 }  // namespace
 
-std::string AdsPath::ServerUri() const {
+std::string AdsPath::ServerUri(std::string_view configured_uri) const {
   if (host.empty()) return std::string();
-  std::string uri = "ldap://" + host;
-  if (port != 0) uri += ":" + std::to_string(port);
+  std::string scheme = "ldap";
+  int chosen_port = port;
+  LDAPURLDesc* configured = nullptr;
+  if (port == 0 && !configured_uri.empty() &&
+      ldap_url_parse(std::string(configured_uri).c_str(), &configured) == LDAP_URL_SUCCESS) {
+    if (configured->lud_scheme != nullptr) scheme = configured->lud_scheme;
+    // libldap fills in the scheme's own port, which the URI need not repeat.
+    const int default_port = scheme == "ldaps" ? LDAPS_PORT : LDAP_PORT;
+    if (configured->lud_port != default_port) chosen_port = configured->lud_port;
+    ldap_free_urldesc(configured);
+  }
+  // As ADSI does, the LDAPS port means TLS.
+  if (chosen_port == LDAPS_PORT) scheme = "ldaps";
+  std::string uri = scheme + "://" + host;
+  if (chosen_port != 0) uri += ":" + std::to_string(chosen_port);
   return uri;
 }
 

@@ -15,8 +15,10 @@ struct AdsPath {
   // escape is LDAP's own and stays. Empty for the root DSE.
   std::string dn;
 
-  // "ldap://host[:port]", or empty for the configured server.
-  std::string ServerUri() const;
+  // "ldap://host[:port]" ("ldaps://" on port 636), or empty for the configured server. A host
+  // without a port takes the scheme and port of configured_uri (the LDAP client
+  // configuration's URI), so that a configuration of ldaps:// is kept for a server named here.
+  std::string ServerUri(std::string_view configured_uri) const;
 };
 
 // False when the path has none of those forms or its DN is malformed (E_ADS_BAD_PATHNAME).

@@ -96,17 +96,24 @@ TEST(ParseAdsPath, RefusesMalformedPaths) {
 TEST(AdsPathServerUri, NamesTheServerOrLeavesTheChoiceToTheConfiguration) {
   struct Row {
     const char16_t* path;
+    const char* configured;
     const char* uri;
   } rows[] = {
-      {u"LDAP://rootDSE", ""},
-      {u"LDAP://DC1.example.test/rootDSE", "ldap://dc1.example.test"},
-      {u"LDAP://dc1:3268/DC=x", "ldap://dc1:3268"},
-      {u"LDAP://[::1]:389/DC=x", "ldap://[::1]:389"},
+      {u"LDAP://rootDSE", "ldaps://dc2.example.test", ""},
+      {u"LDAP://DC1.example.test/rootDSE", "", "ldap://dc1.example.test"},
+      {u"LDAP://dc1:3268/DC=x", "ldaps://dc2.example.test", "ldap://dc1:3268"},
+      {u"LDAP://[::1]:389/DC=x", "", "ldap://[::1]:389"},
+      {u"LDAP://dc1:636/DC=x", "", "ldaps://dc1:636"},
+      // A server named without a port keeps the configuration's scheme and port.
+      {u"LDAP://dc1/DC=x", "ldaps://dc2.example.test", "ldaps://dc1"},
+      {u"LDAP://dc1/DC=x", "ldap://dc2.example.test:3268", "ldap://dc1:3268"},
+      {u"LDAP://dc1/DC=x", "ldap://dc2.example.test:636", "ldaps://dc1:636"},
+      {u"LDAP://dc1/DC=x", "not a uri", "ldap://dc1"},
   };
   for (const Row& row : rows) {
     AdsPath parsed;
     ASSERT_TRUE(ParseAdsPath(row.path, &parsed)) << row.uri;
-    EXPECT_EQ(parsed.ServerUri(), row.uri);
+    EXPECT_EQ(parsed.ServerUri(row.configured), row.uri) << row.configured;
   }
 }
 

@@ -18,7 +18,7 @@ HRESULT BindDirectoryPath(const OLECHAR* ads_path, DirectoryBinding* binding) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     std::shared_ptr<LdapConnection> connection;
     bool connected_now = false;
-    hr = LdapConnection::Get(path.ServerUri(), &connection, &connected_now);
+    hr = LdapConnection::Get(path.ServerUri(LdapConnection::ConfiguredUri()), &connection, &connected_now);
     if (FAILED(hr)) return hr;
     // A connection made just now has read the root DSE: it exists, and the server answers.
     const bool root_dse_known =

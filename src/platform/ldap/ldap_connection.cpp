@@ -2,11 +2,16 @@
 
 #include <sasl/sasl.h>
 
+#include <strings.h>
+
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <vector>
 
+#include "controller_location.h"
 #include "directory_entry.h"
+#include "kerberos_ticket.h"
 #include "ldap_error.h"
 
 namespace {
@@ -14,7 +19,12 @@ namespace {
 // Long enough for a slow server, short enough that an unreachable one is reported rather
 // than waited for without end.
 constexpr timeval kConnectTimeout = {10, 0};
+// What a located controller that does not answer costs before the next one is tried.
+constexpr timeval kFailOverTimeout = {3, 0};
 constexpr timeval kOperationTimeout = {60, 0};
+
+// What libldap reports as its URI when no configuration names one.
+constexpr char kBuiltInUri[] = "ldap://localhost:389/??base";
 
 // Answers the SASL mechanism's questions with its own defaults (the Kerberos principal for
 // GSSAPI) and refuses to supply a password: none is ever taken from anywhere.
@@ -32,32 +42,63 @@ int AnswerSasl(LDAP*, unsigned, void*, void* questions) {
   return LDAP_SUCCESS;
 }
 
-void SetOptions(LDAP* ldap) {
-  int version = LDAP_VERSION3;
-  ldap_set_option(ldap, LDAP_OPT_PROTOCOL_VERSION, &version);
-  // Referrals would be followed with an anonymous bind; the search skips them instead.
-  ldap_set_option(ldap, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
-  ldap_set_option(ldap, LDAP_OPT_RESTART, LDAP_OPT_ON);
-  ldap_set_option(ldap, LDAP_OPT_NETWORK_TIMEOUT, &kConnectTimeout);
-  ldap_set_option(ldap, LDAP_OPT_TIMEOUT, &kOperationTimeout);
+bool IsTlsUri(const std::string& uri) {
+  return strncasecmp(uri.c_str(), "ldaps://", 8) == 0;
 }
 
-int BindWithSasl(LDAP* ldap) {
+// Every option matters: without its timeouts an unreachable server could hold the run for
+// ever, so one the library refuses fails the connection.
+int SetOptions(LDAP* ldap, const timeval& connect_timeout, bool tls) {
+  int version = LDAP_VERSION3;
+  const struct {
+    int option;
+    const void* value;
+  } options[] = {
+      {LDAP_OPT_PROTOCOL_VERSION, &version},
+      // Referrals would be followed with an anonymous bind; the search skips them instead.
+      {LDAP_OPT_REFERRALS, LDAP_OPT_OFF},
+      {LDAP_OPT_RESTART, LDAP_OPT_ON},
+      {LDAP_OPT_NETWORK_TIMEOUT, &connect_timeout},
+      {LDAP_OPT_TIMEOUT, &kOperationTimeout},
+      // The Kerberos service name comes from the host name as given or located, as on
+      // Windows, never from a reverse lookup of its address.
+      {LDAP_OPT_X_SASL_NOCANON, LDAP_OPT_ON},
+      // Active Directory refuses a SASL security layer inside TLS.
+      {tls ? LDAP_OPT_X_SASL_SECPROPS : 0, "maxssf=0"},
+  };
+  for (const auto& set : options) {
+    if (set.option != 0 && ldap_set_option(ldap, set.option, set.value) != LDAP_OPT_SUCCESS) {
+      return LDAP_PARAM_ERROR;
+    }
+  }
+  return LDAP_SUCCESS;
+}
+
+std::string ConfiguredMechanism(LDAP* ldap) {
   char* configured = nullptr;
   ldap_get_option(ldap, LDAP_OPT_X_SASL_MECH, &configured);
   std::string mechanism = configured != nullptr ? configured : "GSSAPI";
   ldap_memfree(configured);
-  return ldap_sasl_interactive_bind_s(ldap, nullptr, mechanism.c_str(), nullptr, nullptr,
-                                      LDAP_SASL_QUIET, AnswerSasl, nullptr);
+  return mechanism;
+}
+
+int BindWithSasl(LDAP* ldap) {
+  return ldap_sasl_interactive_bind_s(ldap, nullptr, ConfiguredMechanism(ldap).c_str(), nullptr,
+                                      nullptr, LDAP_SASL_QUIET, AnswerSasl, nullptr);
+}
+
+std::string UriOption(LDAP* ldap) {
+  char* uri = nullptr;
+  ldap_get_option(ldap, LDAP_OPT_URI, &uri);
+  std::string text = uri != nullptr ? uri : "";
+  ldap_memfree(uri);
+  return text;
 }
 
 // The first host the connection's URI names, without port: "ldap://dc1:389 ldap://dc2" gives
 // "dc1".
 std::string HostOfUri(LDAP* ldap) {
-  char* uri = nullptr;
-  ldap_get_option(ldap, LDAP_OPT_URI, &uri);
-  std::string text = uri != nullptr ? uri : "";
-  ldap_memfree(uri);
+  std::string text = UriOption(ldap);
   LDAPURLDesc* url = nullptr;
   std::string host;
   if (ldap_url_parse(text.substr(0, text.find_first_of(" ,")).c_str(), &url) == LDAP_URL_SUCCESS) {
@@ -106,14 +147,40 @@ HRESULT LdapConnection::Get(const std::string& server_uri,
   return S_OK;
 }
 
+std::string LdapConnection::ConfiguredUri() {
+  std::string uris = UriOption(nullptr);
+  if (uris == kBuiltInUri) return std::string();
+  return uris.substr(0, uris.find_first_of(" ,"));
+}
+
+// The server named, else the configured one, else the located controllers one after the other
+// until one answers.
 HRESULT LdapConnection::Connect(const std::string& server_uri,
                                 std::shared_ptr<LdapConnection>* connection) {
+  if (!server_uri.empty()) return ConnectTo(server_uri, kConnectTimeout, connection);
+  if (!ConfiguredUri().empty()) return ConnectTo(std::string(), kConnectTimeout, connection);
+  std::vector<std::string> located;
+  HRESULT result = LocateDomainControllers(ConfiguredMechanism(nullptr) == "GSSAPI", &located);
+  for (const std::string& uri : located) {
+    result = ConnectTo(uri, kFailOverTimeout, connection);
+    if (result != HRESULT_FROM_WIN32(ERROR_DS_SERVER_DOWN)) break;
+  }
+  return result;
+}
+
+// server_uri empty: the configured one (all of its URIs, which libldap tries in turn).
+HRESULT LdapConnection::ConnectTo(const std::string& server_uri, const timeval& connect_timeout,
+                                  std::shared_ptr<LdapConnection>* connection) {
   LDAP* ldap = nullptr;
   int result = ldap_initialize(&ldap, server_uri.empty() ? nullptr : server_uri.c_str());
   if (result != LDAP_SUCCESS) return HresultFromLdapResult(result);
   std::shared_ptr<LdapConnection> made(new LdapConnection(ldap));
-  SetOptions(ldap);
-  result = BindWithSasl(ldap);
+  result = SetOptions(ldap, connect_timeout,
+                      IsTlsUri(server_uri.empty() ? ConfiguredUri() : server_uri));
+  if (result == LDAP_SUCCESS) result = BindWithSasl(ldap);
+  if (result == LDAP_LOCAL_ERROR && LdapServiceUnknownToKdc(HostOfUri(ldap))) {
+    return SEC_E_TARGET_UNKNOWN;  // not the missing ticket the local failure usually means
+  }
   if (result != LDAP_SUCCESS) return HresultFromLdapResult(result);
   made->ReadRootDse();
   *connection = std::move(made);

@@ -15,13 +15,19 @@
 
 class LdapConnection {
  public:
-  // The connection to the server ("ldap://host[:port]", or empty for the one the LDAP client
-  // configuration names), connected and bound on first use, and again after the server was
-  // lost. Binds with SASL, the mechanism the configuration names or GSSAPI (the user's
-  // Kerberos ticket); a mechanism that asks for a password is refused, never prompted for.
-  // connected_now, when given, tells whether this call made the connection.
+  // The connection to the server ("ldap[s]://host[:port]", or empty for the one the LDAP
+  // client configuration names or, when it names none, a located controller of the user's
+  // domain: LocateDomainControllers, the first that answers), connected and bound on first
+  // use, and again after the server was lost. Binds with SASL, the mechanism the configuration
+  // names or GSSAPI (the user's Kerberos ticket); a mechanism that asks for a password is
+  // refused, never prompted for. A service principal the KDC does not know gives
+  // SEC_E_TARGET_UNKNOWN. connected_now, when given, tells whether this call made the
+  // connection.
   static HRESULT Get(const std::string& server_uri, std::shared_ptr<LdapConnection>* connection,
                      bool* connected_now = nullptr);
+
+  // The first URI the LDAP client configuration names; empty when it names none.
+  static std::string ConfiguredUri();
 
   ~LdapConnection();
   LdapConnection(const LdapConnection&) = delete;
@@ -43,6 +49,8 @@ class LdapConnection {
   explicit LdapConnection(LDAP* ldap) : ldap_(ldap) {}
   static HRESULT Connect(const std::string& server_uri,
                          std::shared_ptr<LdapConnection>* connection);
+  static HRESULT ConnectTo(const std::string& server_uri, const timeval& connect_timeout,
+                           std::shared_ptr<LdapConnection>* connection);
   void ReadRootDse();
 
   LDAP* ldap_;
