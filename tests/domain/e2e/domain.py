@@ -19,7 +19,8 @@ REGISTRY_EXTENSION_PAIR = (
 
 def _settings():
     names = ["domain_sysvol", "domain_base_dn", "domain_dc", "domain_dns", "domain_pid_file",
-             "domain_password_file", "domain_realm"]
+             "domain_password_file", "domain_realm", "domain_setup", "domain_server_conf",
+             "domain_tls_ca", "domain_alias"]
     script = 'source "$1/settings" && printf "%s\\n" ' + " ".join('"$%s"' % n for n in names)
     out = subprocess.run(["bash", "-c", script, "bash", str(DOMAIN_DIR)], check=True,
                          capture_output=True, text=True).stdout.splitlines()
@@ -30,6 +31,11 @@ SETTINGS = _settings()
 SYSVOL = Path(SETTINGS["domain_sysvol"])
 BASE_DN = SETTINGS["domain_base_dn"]
 DC = SETTINGS["domain_dc"]
+# The domain set up as real ones are, whose client files name no server (tests/domain/settings).
+JOINED_HOST = SETTINGS["domain_setup"] == "joined"
+# ldapsearch as Administrator on the controller, whatever the client files name.
+LDAPSEARCH = ["ldapsearch", "-Q", "-H", "ldap://" + DC, "-Y", "GSSAPI", "-N", "-LLL", "-o",
+              "ldif-wrap=no"]
 
 
 def in_domain(args, who="admin", **kwargs):
@@ -115,8 +121,7 @@ def parse_ldif(text):
 
 
 def container_attributes(policy):
-    out = domain_output(["ldapsearch", "-Q", "-LLL", "-o", "ldif-wrap=no", "-b", policy.dn,
-                         "-s", "base", "versionNumber", "gPCMachineExtensionNames",
+    out = domain_output(LDAPSEARCH + ["-b", policy.dn, "-s", "base", "versionNumber", "gPCMachineExtensionNames",
                          "gPCUserExtensionNames", "displayName"])
     return next(iter(parse_ldif(out).values()), {})
 
@@ -222,8 +227,7 @@ def describe_entries(entries):
 
 def find_policy(name):
     """The policy with exactly this display name, or None."""
-    out = domain_output(["ldapsearch", "-Q", "-LLL", "-o", "ldif-wrap=no", "-b",
-                         "CN=Policies,CN=System," + BASE_DN, "-s", "one",
+    out = domain_output(LDAPSEARCH + ["-b", "CN=Policies,CN=System," + BASE_DN, "-s", "one",
                          "(objectClass=groupPolicyContainer)", "displayName"])
     for dn, attributes in parse_ldif(out).items():
         if attributes.get("displayName", [None])[0] == name:

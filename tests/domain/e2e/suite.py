@@ -20,9 +20,17 @@ from regweave_runner import Regweave, require_program
 CHECKS = []
 
 
-def check(function):
-    CHECKS.append(function)
-    return function
+def check(function=None, *, setups=("local",)):
+    """Registers a check for the domain setups it runs on (tests/domain/settings): a joined
+    host's domain runs a representative set and what only it can show."""
+    def register(checked):
+        checked.setups = setups
+        CHECKS.append(checked)
+        return checked
+    return register(function) if function is not None else register
+
+
+BOTH_SETUPS = ("local", "joined")
 
 
 class Failure(AssertionError):
@@ -102,7 +110,7 @@ def expect_unchanged(policy, before, what):
     expect_equal(after, before, "%s left %s as it was" % (what, policy.name))
 
 
-@check
+@check(setups=BOTH_SETUPS)
 def unicode_export_into_the_machine_half(ctx):
     policy = ctx.policy("unicode machine")
     source = ctx.fragment("export.reg", fragments.EXPORT)
@@ -113,7 +121,7 @@ def unicode_export_into_the_machine_half(ctx):
     expect_untouched(state, "user")
 
 
-@check
+@check(setups=BOTH_SETUPS)
 def unicode_export_into_the_user_half(ctx):
     policy = ctx.policy("unicode user")
     source = ctx.fragment("export.reg", fragments.EXPORT)
@@ -201,7 +209,7 @@ def upload_registry_pol(policy, half, entries):
         os.unlink(local.name)
 
 
-@check
+@check(setups=BOTH_SETUPS)
 def second_import_keeps_the_first_and_what_others_wrote(ctx):
     policy = ctx.policy("layered")
     packed = (r"Software\Policies\Samba\Written", "ByPacker", 1, "kept")
@@ -223,7 +231,7 @@ def second_import_keeps_the_first_and_what_others_wrote(ctx):
     ], 2)
 
 
-@check
+@check(setups=BOTH_SETUPS)
 def local_switch_uses_the_computers_own_directory(ctx):
     policy = ctx.policy("local")
     source = ctx.fragment("local.reg", fragments.single_value_fragment(
@@ -345,7 +353,7 @@ def expect_refused_save(result, policy, source, hr):
     expect_equal(result.status, exit_status(hr), "exit status")
 
 
-@check
+@check(setups=BOTH_SETUPS)
 def user_without_rights_on_the_policy(ctx):
     policy = ctx.policy("not yours")
     before = import_first_settings(ctx, policy)
@@ -355,7 +363,7 @@ def user_without_rights_on_the_policy(ctx):
     expect_unchanged(policy, before, "a run by a user who may not change the policy")
 
 
-@check
+@check(setups=BOTH_SETUPS)
 def directory_that_cannot_be_used(ctx):
     """What an administrator without a Kerberos ticket, or without a reachable domain controller,
     sees: the directory's failure, and no policy changed."""
@@ -457,6 +465,8 @@ def main():
         for function in CHECKS:
             if arguments.only and arguments.only not in function.__name__:
                 continue
+            if domain.SETTINGS["domain_setup"] not in function.setups:
+                continue
             try:
                 function(ctx)
             except Failure as failure:
@@ -479,4 +489,5 @@ if __name__ == "__main__":
     sys.modules["suite"] = sys.modules["__main__"]
     import faults  # noqa: E402,F401
     import concurrency  # noqa: E402,F401
+    import joined_host  # noqa: E402,F401
     sys.exit(main())
