@@ -51,6 +51,7 @@ const Message kMessages[] = {
     {ERROR_CANCELLED, "The operation was cancelled."},
     {ERROR_CONNECTION_REFUSED, "The remote system refused the connection."},
     {ERROR_LOGON_FAILURE, "The user name or the password is wrong."},
+    {ERROR_NO_SUCH_DOMAIN, "No controller of the domain could be found."},
     {ERROR_TIMEOUT, "The operation timed out."},
     {ERROR_RESOURCE_LANG_NOT_FOUND, "No text exists in the language asked for."},
     {ERROR_OBJECT_ALREADY_EXISTS, "The object already exists."},
@@ -115,6 +116,8 @@ const Message kMessages[] = {
     {DWORD(RPC_E_CHANGED_MODE), "COM was initialised on this thread with another threading model."},
     {DWORD(DISP_E_TYPEMISMATCH), "The types do not match."},
     {DWORD(DISP_E_BADVARTYPE), "The variant type is not valid."},
+    // HRESULTs of the security packages (Kerberos).
+    {DWORD(SEC_E_TARGET_UNKNOWN), "The Kerberos service does not know the server's name."},
     // HRESULTs of the directory service interfaces (E_ADS_* and S_ADS_*).
     {0x80005000, "The directory path name is not valid."},
     {0x80005008, "A parameter given to the directory interfaces is not valid."},
