@@ -8,8 +8,8 @@
 #include "gpo/policy_version.h"
 #include "ldap/ads_path.h"
 #include "ldap/directory_entry.h"
-#include "ldap/directory_text.h"
 #include "ldap/ldap_connection.h"
+#include "system/ascii_text.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ const std::string* FirstValue(const DirectoryEntry& entry, std::string_view name
 bool Lists(const DirectoryAttribute* names, std::string_view name) {
   return names != nullptr && std::any_of(names->values.begin(), names->values.end(),
                                          [&](const std::string& listed) {
-                                           return AsciiCaseEqual(listed, name);
+                                           return SameIgnoringAsciiCase(listed, name);
                                          });
 }
 
