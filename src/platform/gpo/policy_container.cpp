@@ -28,10 +28,10 @@ const std::string* FirstValue(const DirectoryEntry& entry, std::string_view name
 }
 
 bool Lists(const DirectoryAttribute* names, std::string_view name) {
-  return names != nullptr && std::any_of(names->values.begin(), names->values.end(),
-                                         [&](const std::string& listed) {
-                                           return SameIgnoringAsciiCase(listed, name);
-                                         });
+  return names != nullptr &&
+         std::any_of(names->values.begin(), names->values.end(), [&](const std::string& listed) {
+           return SameIgnoringAsciiCase(listed, name);
+         });
 }
 
 }  // namespace
@@ -48,7 +48,8 @@ HRESULT PolicyContainer::Open(const OLECHAR* ads_path,
   if (!ParseAdsPath(std::u16string_view(ads_path), &path) || path.root_dse)
     return E_ADS_BAD_PATHNAME;
   std::unique_ptr<PolicyContainer> opened(new PolicyContainer);
-  HRESULT result = LdapConnection::Get(path.ServerUri(LdapConnection::ConfiguredUri()), &opened->connection_);
+  HRESULT result =
+      LdapConnection::Get(path.ServerUri(LdapConnection::ConfiguredUri()), &opened->connection_);
   if (FAILED(result)) return result;
   opened->dn_ = std::move(path.dn);
   result = opened->Refresh();
