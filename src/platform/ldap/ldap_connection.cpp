@@ -119,6 +119,39 @@ bool IsHostName(const std::string& name) {
   return true;
 }
 
+// Whether the server answers over TLS once its certificate goes unchecked. Nothing is sent
+// on that connection; it only tells a certificate the client does not trust from a server
+// that does not answer.
+bool AnswersWithoutCertificateCheck(const std::string& server_uri, const timeval& timeout) {
+  LDAP* probe = nullptr;
+  if (ldap_initialize(&probe, server_uri.empty() ? nullptr : server_uri.c_str()) != LDAP_SUCCESS)
+    return false;
+  int never = LDAP_OPT_X_TLS_NEVER;
+  int is_server = 0;
+  const bool answers =
+      ldap_set_option(probe, LDAP_OPT_NETWORK_TIMEOUT, &timeout) == LDAP_OPT_SUCCESS &&
+      ldap_set_option(probe, LDAP_OPT_X_TLS_REQUIRE_CERT, &never) == LDAP_OPT_SUCCESS &&
+      ldap_set_option(probe, LDAP_OPT_X_TLS_NEWCTX, &is_server) == LDAP_OPT_SUCCESS &&
+      ldap_connect(probe) == LDAP_SUCCESS;
+  ldap_unbind_ext_s(probe, nullptr, nullptr);
+  return answers;
+}
+
+// The HRESULT of a failed bind, told apart from the failures it resembles: a service principal
+// the KDC does not know from a missing ticket (both fail locally), an untrusted certificate
+// from a server that does not answer.
+HRESULT BindFailure(LDAP* ldap, int result, const std::string& server_uri, const timeval& timeout,
+                    bool tls) {
+  if (result == LDAP_LOCAL_ERROR && LdapServiceUnknownToKdc(HostOfUri(ldap))) {
+    return SEC_E_TARGET_UNKNOWN;
+  }
+  if (tls && (result == LDAP_SERVER_DOWN || result == LDAP_CONNECT_ERROR) &&
+      AnswersWithoutCertificateCheck(server_uri, timeout)) {
+    return SEC_E_UNTRUSTED_ROOT;
+  }
+  return HresultFromLdapResult(result);
+}
+
 struct ConnectionTable {
   std::mutex lock;
   std::map<std::string, std::shared_ptr<LdapConnection>> by_server;
@@ -175,13 +208,10 @@ HRESULT LdapConnection::ConnectTo(const std::string& server_uri, const timeval& 
   int result = ldap_initialize(&ldap, server_uri.empty() ? nullptr : server_uri.c_str());
   if (result != LDAP_SUCCESS) return HresultFromLdapResult(result);
   std::shared_ptr<LdapConnection> made(new LdapConnection(ldap));
-  result = SetOptions(ldap, connect_timeout,
-                      IsTlsUri(server_uri.empty() ? ConfiguredUri() : server_uri));
+  const bool tls = IsTlsUri(server_uri.empty() ? ConfiguredUri() : server_uri);
+  result = SetOptions(ldap, connect_timeout, tls);
   if (result == LDAP_SUCCESS) result = BindWithSasl(ldap);
-  if (result == LDAP_LOCAL_ERROR && LdapServiceUnknownToKdc(HostOfUri(ldap))) {
-    return SEC_E_TARGET_UNKNOWN;  // not the missing ticket the local failure usually means
-  }
-  if (result != LDAP_SUCCESS) return HresultFromLdapResult(result);
+  if (result != LDAP_SUCCESS) return BindFailure(ldap, result, server_uri, connect_timeout, tls);
   made->ReadRootDse();
   *connection = std::move(made);
   return S_OK;

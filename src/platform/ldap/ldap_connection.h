@@ -21,7 +21,8 @@ class LdapConnection {
   // use, and again after the server was lost. Binds with SASL, the mechanism the configuration
   // names or GSSAPI (the user's Kerberos ticket); a mechanism that asks for a password is
   // refused, never prompted for. A service principal the KDC does not know gives
-  // SEC_E_TARGET_UNKNOWN. connected_now, when given, tells whether this call made the
+  // SEC_E_TARGET_UNKNOWN, a TLS server whose certificate is not trusted (its authority, or the
+  // name it is issued to) SEC_E_UNTRUSTED_ROOT. connected_now, when given, tells whether this call made the
   // connection.
   static HRESULT Get(const std::string& server_uri, std::shared_ptr<LdapConnection>* connection,
                      bool* connected_now = nullptr);

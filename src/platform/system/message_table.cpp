@@ -116,8 +116,9 @@ const Message kMessages[] = {
     {DWORD(RPC_E_CHANGED_MODE), "COM was initialised on this thread with another threading model."},
     {DWORD(DISP_E_TYPEMISMATCH), "The types do not match."},
     {DWORD(DISP_E_BADVARTYPE), "The variant type is not valid."},
-    // HRESULTs of the security packages (Kerberos).
+    // HRESULTs of the security packages (Kerberos, TLS).
     {DWORD(SEC_E_TARGET_UNKNOWN), "The Kerberos service does not know the server's name."},
+    {DWORD(SEC_E_UNTRUSTED_ROOT), "The server's certificate is not trusted."},
     // HRESULTs of the directory service interfaces (E_ADS_* and S_ADS_*).
     {0x80005000, "The directory path name is not valid."},
     {0x80005008, "A parameter given to the directory interfaces is not valid."},

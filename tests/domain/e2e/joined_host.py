@@ -61,7 +61,7 @@ def ldaps_configured_in_the_client_files(ctx):
     source = fragment_adding(ctx, ADDED_ENTRY)
     refusals = [
         # (LDAP client settings, HRESULT)
-        (LDAPS, 0x8007203A),  # the controller's certificate is not trusted (no TLS_CACERT)
+        (LDAPS, 0x80090325),  # SEC_E_UNTRUSTED_ROOT: no TLS_CACERT names its authority
         (TRUSTING_THE_CONTROLLERS_CA, 0x80072028),  # strong auth = yes: no SASL over TLS
     ]
     for settings, hr in refusals:
