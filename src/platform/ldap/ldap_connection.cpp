@@ -19,9 +19,11 @@ namespace {
 // Long enough for a slow server, short enough that an unreachable one is reported rather
 // than waited for without end.
 constexpr timeval kConnectTimeout = {10, 0};
-// What a located controller that does not answer costs before the next one is tried.
-constexpr timeval kFailOverTimeout = {3, 0};
 constexpr timeval kOperationTimeout = {60, 0};
+// What a located controller that does not answer costs before the next one is tried: to take
+// the connection, and to answer the bind.
+constexpr timeval kLocatedConnectTimeout = {3, 0};
+constexpr timeval kLocatedBindTimeout = {5, 0};
 
 // What libldap reports as its URI when no configuration names one.
 constexpr char kBuiltInUri[] = "ldap://localhost:389/??base";
@@ -48,7 +50,7 @@ bool IsTlsUri(const std::string& uri) {
 
 // Every option matters: without its timeouts an unreachable server could hold the run for
 // ever, so one the library refuses fails the connection.
-int SetOptions(LDAP* ldap, const timeval& connect_timeout, bool tls) {
+int SetOptions(LDAP* ldap, const timeval& connect_timeout, const timeval& bind_timeout, bool tls) {
   int version = LDAP_VERSION3;
   const struct {
     int option;
@@ -59,7 +61,7 @@ int SetOptions(LDAP* ldap, const timeval& connect_timeout, bool tls) {
       {LDAP_OPT_REFERRALS, LDAP_OPT_OFF},
       {LDAP_OPT_RESTART, LDAP_OPT_ON},
       {LDAP_OPT_NETWORK_TIMEOUT, &connect_timeout},
-      {LDAP_OPT_TIMEOUT, &kOperationTimeout},
+      {LDAP_OPT_TIMEOUT, &bind_timeout},
       // The Kerberos service name comes from the host name as given or located, as on
       // Windows, never from a reverse lookup of its address.
       {LDAP_OPT_X_SASL_NOCANON, LDAP_OPT_ON},
@@ -162,6 +164,13 @@ ConnectionTable& Connections() {
   return table;
 }
 
+// Failures of one located controller that the next may not have: it does not answer, or it
+// is no controller the KDC knows.
+bool TryTheNext(HRESULT result) {
+  return result == HRESULT_FROM_WIN32(ERROR_DS_SERVER_DOWN) ||
+         result == HRESULT_FROM_WIN32(ERROR_TIMEOUT) || result == SEC_E_TARGET_UNKNOWN;
+}
+
 }  // namespace
 
 HRESULT LdapConnection::Get(const std::string& server_uri,
@@ -190,28 +199,33 @@ std::string LdapConnection::ConfiguredUri() {
 // until one answers.
 HRESULT LdapConnection::Connect(const std::string& server_uri,
                                 std::shared_ptr<LdapConnection>* connection) {
-  if (!server_uri.empty()) return ConnectTo(server_uri, kConnectTimeout, connection);
-  if (!ConfiguredUri().empty()) return ConnectTo(std::string(), kConnectTimeout, connection);
+  if (!server_uri.empty()) return ConnectTo(server_uri, false, connection);
+  if (!ConfiguredUri().empty()) return ConnectTo(std::string(), false, connection);
   std::vector<std::string> located;
   HRESULT result = LocateDomainControllers(ConfiguredMechanism(nullptr) == "GSSAPI", &located);
   for (const std::string& uri : located) {
-    result = ConnectTo(uri, kFailOverTimeout, connection);
-    if (result != HRESULT_FROM_WIN32(ERROR_DS_SERVER_DOWN)) break;
+    result = ConnectTo(uri, true, connection);
+    if (!TryTheNext(result)) break;
   }
   return result;
 }
 
 // server_uri empty: the configured one (all of its URIs, which libldap tries in turn).
-HRESULT LdapConnection::ConnectTo(const std::string& server_uri, const timeval& connect_timeout,
+HRESULT LdapConnection::ConnectTo(const std::string& server_uri, bool located,
                                   std::shared_ptr<LdapConnection>* connection) {
   LDAP* ldap = nullptr;
   int result = ldap_initialize(&ldap, server_uri.empty() ? nullptr : server_uri.c_str());
   if (result != LDAP_SUCCESS) return HresultFromLdapResult(result);
   std::shared_ptr<LdapConnection> made(new LdapConnection(ldap));
   const bool tls = IsTlsUri(server_uri.empty() ? ConfiguredUri() : server_uri);
-  result = SetOptions(ldap, connect_timeout, tls);
+  const timeval& connect_timeout = located ? kLocatedConnectTimeout : kConnectTimeout;
+  result =
+      SetOptions(ldap, connect_timeout, located ? kLocatedBindTimeout : kOperationTimeout, tls);
   if (result == LDAP_SUCCESS) result = BindWithSasl(ldap);
   if (result != LDAP_SUCCESS) return BindFailure(ldap, result, server_uri, connect_timeout, tls);
+  if (ldap_set_option(ldap, LDAP_OPT_TIMEOUT, &kOperationTimeout) != LDAP_OPT_SUCCESS) {
+    return HresultFromLdapResult(LDAP_PARAM_ERROR);
+  }
   made->ReadRootDse();
   *connection = std::move(made);
   return S_OK;

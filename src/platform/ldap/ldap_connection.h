@@ -22,8 +22,8 @@ class LdapConnection {
   // names or GSSAPI (the user's Kerberos ticket); a mechanism that asks for a password is
   // refused, never prompted for. A service principal the KDC does not know gives
   // SEC_E_TARGET_UNKNOWN, a TLS server whose certificate is not trusted (its authority, or the
-  // name it is issued to) SEC_E_UNTRUSTED_ROOT. connected_now, when given, tells whether this call made the
-  // connection.
+  // name it is issued to) SEC_E_UNTRUSTED_ROOT. connected_now, when given, tells whether this call
+  // made the connection.
   static HRESULT Get(const std::string& server_uri, std::shared_ptr<LdapConnection>* connection,
                      bool* connected_now = nullptr);
 
@@ -50,7 +50,8 @@ class LdapConnection {
   explicit LdapConnection(LDAP* ldap) : ldap_(ldap) {}
   static HRESULT Connect(const std::string& server_uri,
                          std::shared_ptr<LdapConnection>* connection);
-  static HRESULT ConnectTo(const std::string& server_uri, const timeval& connect_timeout,
+  // located: a controller that does not answer soon, so that the next one can be tried.
+  static HRESULT ConnectTo(const std::string& server_uri, bool located,
                            std::shared_ptr<LdapConnection>* connection);
   void ReadRootDse();
 
