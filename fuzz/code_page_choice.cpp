@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "system/test_locale.h"
+#include "support/test_locale.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include "common/failure_pass_on.h"
 #include "common/hresult_error.h"
 #include "fragment/fragment_file.h"
-#include "policy/policy_lookup.h"
 
 namespace {
 
@@ -39,7 +38,7 @@ class ImportRun {
   ImportRun(const ImportRun&) = delete;
   ImportRun& operator=(const ImportRun&) = delete;
 
-  void Execute(BSTR target, BSTR source, const ScopeMapping& mapping);
+  void Execute(BSTR target, BSTR source, const ScopeMapping& mapping, PolicyFinder find);
   void Release();
 
  private:
@@ -50,10 +49,11 @@ class ImportRun {
   HKEY key_ = nullptr;
 };
 
-void ImportRun::Execute(BSTR target, BSTR source, const ScopeMapping& mapping) {
+void ImportRun::Execute(BSTR target, BSTR source, const ScopeMapping& mapping,
+                        PolicyFinder find) {
   OpenFragment(source);
   FlushOutput();
-  policy_ = FindPolicyByDisplayName(target);
+  policy_ = find(target, ADsGetObject);
   if (!policy_) throw HresultError{E_POINTER};
   key_ = policy_->GetRegistryKey(mapping.section);
   if (key_ == nullptr) throw HresultError{E_POINTER};
@@ -80,8 +80,9 @@ void ImportRun::Release() {
 
 }  // namespace
 
-void ImportFragment(BSTR target, BSTR source, PolicyScope scope) {
+void ImportFragment(BSTR target, BSTR source, PolicyScope scope, PolicyFinder find) {
   ImportRun run;
-  PassFailuresOn([&] { run.Execute(target, source, MappingFor(scope)); }, [&] { run.Release(); });
+  PassFailuresOn([&] { run.Execute(target, source, MappingFor(scope), find); },
+                 [&] { run.Release(); });
   run.Release();
 }

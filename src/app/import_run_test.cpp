@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <comdef.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,24 +11,23 @@
 
 #include "common/bstr.h"
 #include "common/hresult_error.h"
-#include "policy/fake_group_policy_object.h"
-#include "policy/policy_lookup.h"
-#include "registry/hive.h"
+#include "support/fake_group_policy_object.h"
+#include "support/registry_root.h"
+#include "support/scratch_folder.h"
+#include "support/writer_hold.h"
 
 namespace {
 
-// How the replaced lookup below answers, and what it was asked.
+// How the lookup below answers, and what it was asked.
 struct LookupScript {
   enum Answer { kFound, kNone, kHresultError, kComError } answer = kFound;
   HRESULT failure = S_OK;
   std::vector<std::string> targets;
 } lookup;
 
-}  // namespace
-
-// The lookup, replaced for these tests: this definition is linked before the policy library's,
-// so the run meets the fake group policy object class instead of a directory.
-std::unique_ptr<PolicyObject> FindPolicyByDisplayName(BSTR display_name, DirectoryBinder) {
+// The lookup the run is handed: it meets the fake group policy object class instead of a
+// directory.
+std::unique_ptr<PolicyObject> FindScriptedPolicy(BSTR display_name, DirectoryBinder) {
   lookup.targets.push_back(Narrow(display_name));
   switch (lookup.answer) {
     case LookupScript::kNone:
@@ -45,8 +41,6 @@ std::unique_ptr<PolicyObject> FindPolicyByDisplayName(BSTR display_name, Directo
   }
   return std::make_unique<PolicyObject>(OLESTR("CN={1},CN=Policies,DC=x"));
 }
-
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -66,33 +60,30 @@ class ImportRunTest : public testing::Test {
   void SetUp() override {
     CoInitialize(nullptr);
     lookup = LookupScript();
-    folder_ =
-        fs::temp_directory_path() / ("import_run_test." + std::to_string(getpid()) + "." +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder_);
+    ASSERT_FALSE(scratch_.path().empty());
+    folder_ = scratch_.path();
     fragment_ = folder_ / "f.reg";
     WriteFragment(kBothRoots);
     HandOutRootOf(hive_);
   }
   void TearDown() override {
     RegCloseKey(fake_.key);  // in case no run closed it; a closed handle stays invalid
-    fs::remove_all(folder_);
     CoUninitialize();
   }
 
   void WriteFragment(const char* text) { std::ofstream(fragment_) << text; }
 
   // Makes the fake policy hand out a new handle to the hive's root, closing the previous one.
-  void HandOutRootOf(const RegistryHive& hive) {
+  void HandOutRootOf(const ScratchRegistryRoot& root) {
     RegCloseKey(fake_.key);
-    fake_.key = hive.OpenRoot();
+    fake_.key = root.Open();
   }
 
   Outcome Run(PolicyScope scope, const fs::path& source) {
     UniqueBstr target(SysAllocString(OLESTR("Kiosk")));
-    UniqueBstr path(AnsiToBstr(source.c_str()));
+    UniqueBstr path(AnsiToBstr(source.string().c_str()));
     try {
-      ImportFragment(target.get(), path.get(), scope);
+      ImportFragment(target.get(), path.get(), scope, &FindScriptedPolicy);
     } catch (const HresultError& error) {
       return {Outcome::kHresultError, error.value};
     } catch (const _com_error& error) {
@@ -102,9 +93,9 @@ class ImportRunTest : public testing::Test {
   }
   Outcome Run(PolicyScope scope) { return Run(scope, fragment_); }
 
-  // The value name's string below Software\Policies\T of the hive, or "" when there is none.
-  static std::string Written(const RegistryHive& hive, const char* name) {
-    HKEY root = hive.OpenRoot();
+  // The value name's string below Software\Policies\T of the root, or "" when there is none.
+  static std::string Written(const ScratchRegistryRoot& policy_root, const char* name) {
+    HKEY root = policy_root.Open();
     HKEY key = nullptr;
     char data[64] = {};
     DWORD size = sizeof(data);
@@ -122,16 +113,12 @@ class ImportRunTest : public testing::Test {
   }
 
   // Whether the run still holds the fragment against writers.
-  bool FragmentHeld() {
-    int descriptor = open(fragment_.c_str(), O_RDONLY);
-    bool held = flock(descriptor, LOCK_EX | LOCK_NB) != 0;
-    close(descriptor);
-    return held;
-  }
+  bool FragmentHeld() { return HeldAgainstWriters(fragment_.string()); }
 
+  ScratchFolder scratch_;
   fs::path folder_;
   fs::path fragment_;
-  RegistryHive hive_;
+  ScratchRegistryRoot hive_;
   FakeGroupPolicyObject fake_;
 };
 
@@ -148,7 +135,7 @@ TEST_F(ImportRunTest, TheScopeChoosesTheHalfTheRootAndTheSave) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.key_call);
-    RegistryHive hive;
+    ScratchRegistryRoot hive;
     HandOutRootOf(hive);
     fake_.calls.clear();
     EXPECT_EQ(Run(row.scope).kind, Outcome::kNothing);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "system/test_locale.h"
-#include "process_runner.h"
+#include "support/test_locale.h"
+#include "support/process_runner.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "system/test_locale.h"
+#include "support/code_page_switch.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ long Offset(const char* text, const char* found) {
 }
 
 struct SearchRow {
-  const char* locale;
+  UINT code_page;
   const char* text;
   char c;
   long first;
@@ -23,30 +23,29 @@ struct SearchRow {
 
 TEST(AnsiTextTest, TrailBytesNeverMatchASeparator) {
   const SearchRow rows[] = {
-      {"C", "a\\b\\c", '\\', 1, 3},
-      {"C", "abc", '\\', -1, -1},
-      {kGbkLocale, "\x81\x5C", '\\', -1, -1},
-      {kGbkLocale, "\x81\x5C\\x", '\\', 2, 2},
-      {kGbkLocale,
+      {65001, "a\\b\\c", '\\', 1, 3},
+      {65001, "abc", '\\', -1, -1},
+      {936, "\x81\x5C", '\\', -1, -1},
+      {936, "\x81\x5C\\x", '\\', 2, 2},
+      {936,
        "x\\\x95\x5C"
        "a\\",
        '\\', 1, 5},
-      {kGbkLocale, "\xD6\xD0]", ']', 2, 2},
-      {kGbkLocale, "\x81", '\\', -1, -1},
+      {936, "\xD6\xD0]", ']', 2, 2},
+      {936, "\x81", '\\', -1, -1},
   };
   for (const SearchRow& row : rows) {
-    ScopedLocale locale(row.locale);
-    ASSERT_TRUE(locale.active()) << row.locale;
+    CodePageSwitch code_page(row.code_page);
+    if (!code_page.active()) continue;
     EXPECT_EQ(Offset(row.text, FindAnsiChar(row.text, row.c)), row.first)
-        << row.locale << ": first in " << row.text;
+        << row.code_page << ": first in " << row.text;
     EXPECT_EQ(Offset(row.text, FindLastAnsiChar(row.text, row.c)), row.last)
-        << row.locale << ": last in " << row.text;
+        << row.code_page << ": last in " << row.text;
   }
 }
 
 TEST(AnsiTextTest, TextSearchStartsOnCharacters) {
-  ScopedLocale locale(kGbkLocale);
-  ASSERT_TRUE(locale.active());
+  REQUIRE_CODE_PAGE(936);
   const char text[] = "\x81\x5C]x\\]";
   EXPECT_EQ(Offset(text, FindAnsiText(text, "\\]")), 4);
   EXPECT_EQ(Offset(text, FindAnsiText(text, "")), 0);
@@ -55,46 +54,46 @@ TEST(AnsiTextTest, TextSearchStartsOnCharacters) {
 
 TEST(AnsiTextTest, CaseFoldingTouchesOnlyAsciiCharacters) {
   struct Row {
-    const char* locale;
+    UINT code_page;
     const char* a;
     const char* b;
     bool equal;
   } rows[] = {
-      {"C", "/Machine", "/mACHINE", true},
-      {"C", "/user", "/users", false},
-      {"C", "", "", true},
-      {"C", "\xC3\xA9", "\xC3\x89", false},
-      {kGbkLocale, "/USER", "/user", true},
-      {kGbkLocale, "\x81\x41", "\x81\x61", false},
-      {kGbkLocale, "\x81\x41x", "\x81\x41X", true},
+      {65001, "/Machine", "/mACHINE", true},
+      {65001, "/user", "/users", false},
+      {65001, "", "", true},
+      {65001, "\xC3\xA9", "\xC3\x89", false},
+      {936, "/USER", "/user", true},
+      {936, "\x81\x41", "\x81\x61", false},
+      {936, "\x81\x41x", "\x81\x41X", true},
   };
   for (const Row& row : rows) {
-    ScopedLocale locale(row.locale);
-    ASSERT_TRUE(locale.active()) << row.locale;
-    EXPECT_EQ(EqualsIgnoringAsciiCase(row.a, row.b), row.equal) << row.locale << ": " << row.a;
+    CodePageSwitch code_page(row.code_page);
+    if (!code_page.active()) continue;
+    EXPECT_EQ(EqualsIgnoringAsciiCase(row.a, row.b), row.equal) << row.code_page << ": " << row.a;
   }
 }
 
 TEST(AnsiTextTest, CharacterLengths) {
   struct Row {
-    const char* locale;
+    UINT code_page;
     const char* text;
     size_t length;
   } rows[] = {
-      {"C", "a", 1},
-      {"C", "\xC3\xA9", 2},
-      {"C", "\xE4\xB8\xAD", 3},
-      {"C", "\xF0\x9F\x98\x80", 4},
-      {"C", "\xC3", 1},
-      {"C", "\x80", 1},
-      {kGbkLocale, "\xD6\xD0", 2},
-      {kGbkLocale, "\x81", 1},
-      {kGbkLocale, "\x80", 1},
+      {65001, "a", 1},
+      {65001, "\xC3\xA9", 2},
+      {65001, "\xE4\xB8\xAD", 3},
+      {65001, "\xF0\x9F\x98\x80", 4},
+      {65001, "\xC3", 1},
+      {65001, "\x80", 1},
+      {936, "\xD6\xD0", 2},
+      {936, "\x81", 1},
+      {936, "\x80", 1},
   };
   for (const Row& row : rows) {
-    ScopedLocale locale(row.locale);
-    ASSERT_TRUE(locale.active()) << row.locale;
-    EXPECT_EQ(AnsiCharLength(row.text), row.length) << row.locale << ": " << row.text;
+    CodePageSwitch code_page(row.code_page);
+    if (!code_page.active()) continue;
+    EXPECT_EQ(AnsiCharLength(row.text), row.length) << row.code_page << ": " << row.text;
   }
 }
 

@@ -6,32 +6,32 @@
 
 #include <comdef.h>
 
-#include "system/test_locale.h"
+#include "support/code_page_switch.h"
 
 namespace {
 
-std::u16string Text(BSTR text) {
-  return std::u16string(text, SysStringLen(text));
+std::basic_string<OLECHAR> Text(BSTR text) {
+  return std::basic_string<OLECHAR>(text, SysStringLen(text));
 }
 
 TEST(AnsiToBstrTest, ConvertsThroughTheAnsiCodePage) {
   struct Row {
-    const char* locale;
+    UINT code_page;
     const char* text;
-    std::u16string expected;
+    std::basic_string<OLECHAR> expected;
   } rows[] = {
-      {"C", "plain", u"plain"},           {"C", "", u""},
-      {"C", "caf\xC3\xA9", u"caf\u00E9"}, {kGbkLocale, "\xD6\xD0\x81\x5C", u"\u4E2D\u4E57"},
-      {kGbkLocale, "a\\b", u"a\\b"},
+      {65001, "plain", OLESTR("plain")},           {65001, "", OLESTR("")},
+      {65001, "caf\xC3\xA9", OLESTR("caf\u00E9")}, {936, "\xD6\xD0\x81\x5C", OLESTR("\u4E2D\u4E57")},
+      {936, "a\\b", OLESTR("a\\b")},
   };
   for (const Row& row : rows) {
-    ScopedLocale locale(row.locale);
-    ASSERT_TRUE(locale.active()) << row.locale;
+    CodePageSwitch code_page(row.code_page);
+    if (!code_page.active()) continue;
     UniqueBstr converted(AnsiToBstr(row.text));
     ASSERT_NE(converted.get(), nullptr) << row.text;
-    EXPECT_EQ(Text(converted.get()), row.expected) << row.locale << ": " << row.text;
-    EXPECT_EQ(converted.get()[converted.length()], u'\0') << row.text;
-    EXPECT_EQ(BstrToAnsi(converted.get()), row.text) << row.locale << ": back to 8 bits";
+    EXPECT_EQ(Text(converted.get()), row.expected) << row.code_page << ": " << row.text;
+    EXPECT_EQ(converted.get()[converted.length()], OLESTR('\0')) << row.text;
+    EXPECT_EQ(BstrToAnsi(converted.get()), row.text) << row.code_page << ": back to 8 bits";
   }
 }
 
@@ -47,8 +47,7 @@ TEST(AnsiToBstrTest, FailureRaisesOnlyWhenAsked) {
 
 TEST(BstrToAnsiTest, NullAndUnmappableCharacters) {
   EXPECT_EQ(BstrToAnsi(nullptr), "");
-  ScopedLocale locale(kGbkLocale);
-  ASSERT_TRUE(locale.active());
+  REQUIRE_CODE_PAGE(936);
   UniqueBstr thai(SysAllocString(OLESTR("a\u0E01b")));
   EXPECT_EQ(BstrToAnsi(thai.get()), "a?b");
 }
@@ -59,13 +58,13 @@ TEST(JoinBstrTest, JoinsAndTreatsNullAsEmpty) {
   struct Row {
     const char* name;
     BSTR joined;
-    std::u16string expected;
+    std::basic_string<OLECHAR> expected;
   } rows[] = {
-      {"both", JoinBstr(first.get(), second.get()), u"abcd"},
-      {"null first", JoinBstr(nullptr, second.get()), u"cd"},
-      {"null second", JoinBstr(first.get(), nullptr), u"ab"},
-      {"both null", JoinBstr(nullptr, nullptr), u""},
-      {"counted part", JoinBstr(first.get(), OLESTR("xyz"), 1), u"abx"},
+      {"both", JoinBstr(first.get(), second.get()), OLESTR("abcd")},
+      {"null first", JoinBstr(nullptr, second.get()), OLESTR("cd")},
+      {"null second", JoinBstr(first.get(), nullptr), OLESTR("ab")},
+      {"both null", JoinBstr(nullptr, nullptr), OLESTR("")},
+      {"counted part", JoinBstr(first.get(), OLESTR("xyz"), 1), OLESTR("abx")},
   };
   for (Row& row : rows) {
     UniqueBstr joined(row.joined);
@@ -80,7 +79,7 @@ TEST(UniqueBstrTest, OwnsOneStringAtATime) {
   EXPECT_EQ(owner.get(), nullptr);
   EXPECT_TRUE(owner.empty());
   moved.reset(SysAllocString(OLESTR("two")));  // AddressSanitizer reports "one" if it leaks
-  EXPECT_EQ(Text(moved.get()), u"two");
+  EXPECT_EQ(Text(moved.get()), OLESTR("two"));
   moved = UniqueBstr();
   EXPECT_TRUE(moved.empty());
 }

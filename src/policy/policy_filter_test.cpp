@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "policy/fake_group_policy_object.h"
+#include "support/fake_group_policy_object.h"
 
 namespace {
 

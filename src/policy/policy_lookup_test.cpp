@@ -11,7 +11,7 @@
 
 #include "common/directory_server.h"
 #include "common/hresult_error.h"
-#include "policy/fake_group_policy_object.h"
+#include "support/fake_group_policy_object.h"
 
 namespace {
 
@@ -99,6 +99,39 @@ struct FakeDirectory : IADs, IDirectorySearch {
     SetLastError(ERROR_SUCCESS);
     return S_OK;
   }
+#ifdef _WIN32
+  // The rest of Windows' interfaces, which the lookup does not call.
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE get_Name(BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Class(BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_GUID(BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_ADsPath(BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Parent(BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Schema(BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetInfo() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetInfo() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Put(BSTR, VARIANT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetEx(BSTR, VARIANT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE PutEx(long, BSTR, VARIANT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetInfoEx(VARIANT, long) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetSearchPreference(PADS_SEARCHPREF_INFO, DWORD) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE AbandonSearch(ADS_SEARCH_HANDLE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetFirstRow(ADS_SEARCH_HANDLE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetPreviousRow(ADS_SEARCH_HANDLE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetNextColumnName(ADS_SEARCH_HANDLE, LPWSTR*) override {
+    return E_NOTIMPL;
+  }
+#endif
 };
 
 FakeDirectory* directory = nullptr;

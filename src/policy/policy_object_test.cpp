@@ -4,10 +4,9 @@
 
 #include <comdef.h>
 
-#include "com/class_table.h"
 #include "common/directory_server.h"
 #include "common/hresult_error.h"
-#include "policy/fake_group_policy_object.h"
+#include "support/fake_group_policy_object.h"
 
 namespace {
 
@@ -65,7 +64,11 @@ TEST_F(PolicyObjectTest, OpeningFailuresAreRaisedWithNothingLeftHeld) {
     HRESULT raised;
   } rows[] = {
       {"class refuses", E_OUTOFMEMORY, true, true, S_OK, E_OUTOFMEMORY},
+#ifndef _WIN32
+      // Linux only: what Windows' CoCreateInstance makes of a class object that succeeds without
+      // an object is not documented.
       {"no object", S_OK, false, true, S_OK, E_POINTER},
+#endif
       {"no policy interface", S_OK, true, false, S_OK, E_POINTER},
       {"open refused", S_OK, true, true, HRESULT(0x80072030), HRESULT(0x80072030)},
   };
@@ -80,7 +83,7 @@ TEST_F(PolicyObjectTest, OpeningFailuresAreRaisedWithNothingLeftHeld) {
 }
 
 TEST_F(PolicyObjectTest, AClassThatIsNotThereIsRaised) {
-  UnregisterComClass(CLSID_GroupPolicyObject);
+  fake.Withdraw();
   EXPECT_EQ(OpeningFailure(), REGDB_E_CLASSNOTREG);
 }
 

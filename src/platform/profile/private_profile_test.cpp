@@ -10,7 +10,7 @@
 
 #include <windows.h>
 
-#include "system/test_locale.h"
+#include "support/test_locale.h"
 
 namespace {
 

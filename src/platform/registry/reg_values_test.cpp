@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "registry_test_support.h"
-#include "system/test_locale.h"
+#include "support/test_locale.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "test_locale.h"
+#include "support/test_locale.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "scoped_current_directory.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ class CurrentDirectoryTest : public testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(folder_.path().empty()); }
 
-  ScopedCurrentDirectory folder_;
+  ScratchCurrentDirectory folder_;
 };
 
 TEST_F(CurrentDirectoryTest, ReturnValuesFollowWindows) {

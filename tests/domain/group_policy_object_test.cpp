@@ -21,7 +21,7 @@
 
 namespace {
 
-const std::string kSambaSysvol = REGWEAVE_GPO_SOURCE_DIR "/samba_sysvol.py";
+const std::string kSambaSysvol = REGWEAVE_DOMAIN_DIR "/samba_sysvol.py";
 const std::string kDomainDir = REGWEAVE_DOMAIN_DIR;
 
 #define REGISTRY_PAIR \

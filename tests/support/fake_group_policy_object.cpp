@@ -1,6 +1,8 @@
-#include "policy/fake_group_policy_object.h"
+#include "fake_group_policy_object.h"
 
+#ifndef _WIN32
 #include "com/class_table.h"
+#endif
 
 namespace {
 
@@ -13,16 +15,57 @@ HRESULT CreateCurrentFake(REFIID riid, void** object) {
   return current_fake->QueryInterface(riid, object);
 }
 
+#ifdef _WIN32
+// The class object COM hands CoCreateInstance; it lives as long as the process.
+struct FakeClassFactory : IClassFactory {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (riid != IID_IUnknown && riid != IID_IClassFactory) {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    *object = static_cast<IClassFactory*>(this);
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
+    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    return CreateCurrentFake(riid, object);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+} fake_class_factory;
+#endif
+
 }  // namespace
 
 FakeGroupPolicyObject::FakeGroupPolicyObject() {
   current_fake = this;
+#ifdef _WIN32
+  // Registering needs COM on this thread, and the fake may be made before the test's own
+  // CoInitialize.
+  CoInitialize(nullptr);
+  CoRegisterClassObject(CLSID_GroupPolicyObject, &fake_class_factory, CLSCTX_INPROC_SERVER,
+                        REGCLS_MULTIPLEUSE, &registration);
+#else
   RegisterComClass(CLSID_GroupPolicyObject, &CreateCurrentFake);
+#endif
 }
 
 FakeGroupPolicyObject::~FakeGroupPolicyObject() {
-  UnregisterComClass(CLSID_GroupPolicyObject);
+  Withdraw();
   current_fake = nullptr;
+#ifdef _WIN32
+  CoUninitialize();
+#endif
+}
+
+void FakeGroupPolicyObject::Withdraw() {
+#ifdef _WIN32
+  if (registration != 0) CoRevokeClassObject(registration);
+  registration = 0;
+#else
+  UnregisterComClass(CLSID_GroupPolicyObject);
+#endif
 }
 
 HRESULT FakeGroupPolicyObject::QueryInterface(REFIID riid, void** object) {

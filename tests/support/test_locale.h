@@ -1,11 +1,12 @@
-// Runs a test under another locale, e.g. the zh_CN.GBK one the build compiles for tests.
+// Runs a Linux test under another locale, e.g. the zh_CN.GBK one the build compiles for tests.
 #pragma once
 
 #include <string>
 
-// The names of the GBK and Shift_JIS locales in TestLocalePath().
+// The names of the GBK, Shift_JIS and Windows-1252 locales in TestLocalePath().
 inline constexpr const char* kGbkLocale = "zh_CN.GBK";
 inline constexpr const char* kShiftJisLocale = "ja_JP.SJIS";
+inline constexpr const char* kCp1252Locale = "en_US.CP1252";
 
 // The folder of the test locales, for LOCPATH.
 const char* TestLocalePath();

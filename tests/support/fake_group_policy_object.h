@@ -1,5 +1,6 @@
-// A stand-in for the group policy object class in unit tests: it takes the class's place in the
-// COM class table, records what it is asked and answers as the test sets it up.
+// A stand-in for the group policy object class in unit tests: it takes the class's place (in the
+// Linux platform's COM class table; on Windows, registered with CoRegisterClassObject), records
+// what it is asked and answers as the test sets it up.
 #pragma once
 
 #include <functional>
@@ -25,10 +26,13 @@ struct FakeGroupPolicyObject : IGroupPolicyObject {
   LONG references = 0;
   // Called when the last reference goes, for tests of the order things are let go in.
   std::function<void()> on_last_release;
+  DWORD registration = 0;  // CoRegisterClassObject's cookie (Windows)
 
-  // Registers this fake as the group policy object class until it is destroyed.
+  // Registers this fake as the group policy object class until it is destroyed or withdrawn.
   FakeGroupPolicyObject();
   ~FakeGroupPolicyObject();
+  // Withdraws the class, so that CoCreateInstance finds none.
+  void Withdraw();
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references); }
