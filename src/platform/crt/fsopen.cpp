@@ -31,6 +31,8 @@ int LockFor(int shflag) {
 }  // namespace
 
 FILE* _fsopen(const char* filename, const char* mode, int shflag) {
+  // Windows reports an empty name as a path not found, where fopen sees a missing file.
+  if (filename[0] == '\0') return Fail(ENOENT, ERROR_PATH_NOT_FOUND);
   // Opening a FIFO would wait for a writer, for ever if none comes; Windows has no such file to
   // open as a stream, so it is refused as a folder is.
   struct stat named;

@@ -47,6 +47,7 @@ TEST_F(FsopenTest, FailuresSetErrnoAndTheWindowsCode) {
   } cases[] = {
       {folder_ + "/missing.txt", ERROR_FILE_NOT_FOUND},
       {path_ + "/below", ERROR_PATH_NOT_FOUND},
+      {"", ERROR_PATH_NOT_FOUND},  // as Windows names no file at all
       {folder_, ERROR_ACCESS_DENIED},
       {fifo_, ERROR_ACCESS_DENIED},  // refused at once, not waited on for a writer
   };

@@ -10,9 +10,10 @@ LSTATUS SplitKeyPath(std::u16string_view path, KeyNames* names) {
   while (!path.empty()) {
     size_t separator = path.find(u'\\');
     std::u16string_view name = path.substr(0, separator);
-    // Windows keeps no key with an empty name, so a doubled backslash names nothing.
-    if (name.empty() || name.size() > kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
-    names->push_back(name);
+    // A doubled backslash separates once: A\\B is A\B, as Wine's registry reads it (Microsoft's
+    // documentation does not say).
+    if (name.size() > kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
+    if (!name.empty()) names->push_back(name);
     path =
         separator == std::u16string_view::npos ? std::u16string_view() : path.substr(separator + 1);
   }

@@ -102,7 +102,9 @@ bool FindRecordKey(std::u16string key_path, RegistryKey& root, RecentKey* recent
   KeyNames names;
   bool created;
   recent->key.reset();
-  if (SplitKeyPath(key_path, &names) != ERROR_SUCCESS ||
+  // A stored path with an empty level is damage, not a spelling to tidy: it stays refused.
+  if (key_path.find(u"\\\\") != std::u16string::npos ||
+      SplitKeyPath(key_path, &names) != ERROR_SUCCESS ||
       root.CreatePath(names, &recent->key, &created) != ERROR_SUCCESS) {
     return false;
   }

@@ -40,6 +40,11 @@ Utf8Sequence ReadSequence(const unsigned char* p, size_t available) {
     return {0, 1, false};
   }
   for (size_t i = 1; i <= trail_count; ++i) {
+    // An encoded surrogate's lead and second byte are one ill-formed part, as Wine's decoder
+    // takes them (Microsoft's documentation does not say): ED A0 80 gives two replacements.
+    if (i == 1 && lead == 0xED && available > 1 && p[1] >= 0xA0 && p[1] <= 0xBF) {
+      return {0, 2, false};
+    }
     if (i >= available || p[i] < low || p[i] > high) return {0, i, false};
     code_point = (code_point << 6) | (p[i] & 0x3F);
     low = 0x80;
