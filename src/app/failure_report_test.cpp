@@ -34,8 +34,8 @@ std::string TrimmedSystemText(HRESULT hr) {
   FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, DWORD(hr), 0,
                  reinterpret_cast<LPSTR>(&text), 0, nullptr);
   if (text == nullptr) {  // Wine has no text for some codes; _com_error then names the code
-    char unknown[32];
-    std::snprintf(unknown, sizeof unknown, "Unknown error 0x%08lX", static_cast<unsigned long>(hr));
+    char unknown[40];
+    std::snprintf(unknown, sizeof unknown, "Unknown error 0x%08X", static_cast<unsigned>(hr));
     return unknown;
   }
   std::string result(text);
