@@ -1,5 +1,6 @@
 #include "parsed_profile.h"
 
+#include <algorithm>
 #include <functional>
 #include <new>
 #include <utility>
@@ -26,8 +27,8 @@ void ParsedProfile::NameIndex::Place(Slot slot) {
 }
 
 void ParsedProfile::NameIndex::Grow() {
-  PagedArray<Slot> old = std::move(slots_);
-  slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{0, kNone});
+  std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2, Slot{0, kNone});
+  old.swap(slots_);
   for (const Slot& slot : old) {
     if (slot.section != kNone) Place(slot);
   }
@@ -61,12 +62,11 @@ uint32_t ParsedProfile::OpenSection(std::string_view name) {
     } else {
       case_variants_.Add(HashExactly(name), section);
     }
-    ListLast(section);
-  } else if (section != last_listed_) {
-    Unlist(section);
-    ListLast(section);
+  } else if (section != last_opened_) {
     names_reordered_ = true;
   }
+  sections_[section].last_opened = openings_++;
+  last_opened_ = section;
   return section;
 }
 
@@ -75,38 +75,12 @@ uint32_t ParsedProfile::OpenSection(std::string_view name) {
 uint32_t ParsedProfile::AddSection(std::string_view name) {
   if (sections_.size() >= kNone) throw std::bad_alloc();
   auto section = static_cast<uint32_t>(sections_.size());
-  sections_.push_back(Section{names_.size(), name.size()});
+  sections_.push_back(Section{names_.size(), name.size(), 0});
   if (!name.empty()) {
     names_.Append(name.data(), name.size());
     names_.Append('\0');
   }
   return section;
-}
-
-void ParsedProfile::Unlist(uint32_t section) {
-  Section& unlisted = sections_[section];
-  if (unlisted.listed_before != kNone) {
-    sections_[unlisted.listed_before].listed_after = unlisted.listed_after;
-  } else {
-    first_listed_ = unlisted.listed_after;
-  }
-  if (unlisted.listed_after != kNone) {
-    sections_[unlisted.listed_after].listed_before = unlisted.listed_before;
-  } else {
-    last_listed_ = unlisted.listed_before;
-  }
-  unlisted.listed_before = kNone;
-  unlisted.listed_after = kNone;
-}
-
-void ParsedProfile::ListLast(uint32_t section) {
-  sections_[section].listed_before = last_listed_;
-  if (last_listed_ != kNone) {
-    sections_[last_listed_].listed_after = section;
-  } else {
-    first_listed_ = section;
-  }
-  last_listed_ = section;
 }
 
 void ParsedProfile::AddLines(uint32_t section, size_t offset, size_t length) {
@@ -122,11 +96,16 @@ void ParsedProfile::Seal(TextBuffer lines) {
   GroupPieces();
 }
 
-// The names are written again in list order, and the sections point at their names there.
+// The names are written again in the order of each section's last opening, and the sections
+// point at their names there.
 void ParsedProfile::WriteNameList() {
+  std::vector<uint32_t> order(sections_.size());
+  for (uint32_t section = 0; section < order.size(); ++section) order[section] = section;
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    return sections_[a].last_opened < sections_[b].last_opened;
+  });
   TextBuffer list;
-  for (uint32_t section = first_listed_; section != kNone;
-       section = sections_[section].listed_after) {
+  for (uint32_t section : order) {
     std::string_view name = NameOf(section);
     sections_[section].name_offset = list.size();
     if (name.empty()) continue;
@@ -136,23 +115,21 @@ void ParsedProfile::WriteNameList() {
   names_ = std::move(list);
 }
 
-// A counting sort by section keeps each section's pieces in file order, in linear time.
+// Each section's pieces in file order: a stable sort by section.
 void ParsedProfile::GroupPieces() {
-  for (uint32_t section : piece_sections_) ++sections_[section].piece_count;
-  size_t next = 0;
-  for (Section& section : sections_) {
-    section.first_piece = next;
-    next += section.piece_count;
-    section.piece_count = 0;  // counted up again as the pieces are placed
-  }
-  PagedArray<Piece> grouped;
-  grouped.assign(pieces_.size(), Piece{0, 0});
-  for (size_t i = 0; i < pieces_.size(); ++i) {
+  std::vector<size_t> order(pieces_.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return piece_sections_[a] < piece_sections_[b]; });
+  std::vector<Piece> grouped;
+  grouped.reserve(pieces_.size());
+  for (size_t i : order) {
     Section& section = sections_[piece_sections_[i]];
-    grouped[section.first_piece + section.piece_count++] = pieces_[i];
+    if (section.piece_count++ == 0) section.first_piece = grouped.size();
+    grouped.push_back(pieces_[i]);
   }
   pieces_ = std::move(grouped);
-  piece_sections_.clear();
+  std::vector<uint32_t>().swap(piece_sections_);
 }
 
 std::vector<std::string_view> ParsedProfile::SectionLines(std::string_view name) const {

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "paged_array.h"
-
 namespace {
 
 // Appends in pieces of growing size, so the buffer is remapped many times, and checks that every
@@ -46,23 +44,6 @@ TEST(TextBufferTest, WritesThroughReserveAndMovesWhole) {
   EXPECT_EQ(moved.view(), text);
   buffer = std::move(moved);
   EXPECT_EQ(buffer.view(), text);
-}
-
-TEST(PagedArrayTest, HoldsRecordsAcrossGrowth) {
-  struct Record {
-    uint64_t key;
-    uint32_t value;
-  };
-  PagedArray<Record> records;
-  for (uint32_t i = 0; i < 300000; ++i) records.push_back(Record{i * 7u, i});
-  ASSERT_EQ(records.size(), 300000u);
-  for (uint32_t i = 0; i < 300000; i += 999) {
-    EXPECT_EQ(records[i].key, i * 7u) << i;
-    EXPECT_EQ(records[i].value, i) << i;
-  }
-  records.assign(3, Record{1, 2});
-  ASSERT_EQ(records.size(), 3u);
-  EXPECT_EQ(records[2].value, 2u);
 }
 
 }  // namespace

@@ -1,53 +1,46 @@
 #include "name_case.h"
 
+#include <locale.h>
+#include <wctype.h>
+
+#include <ios>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(UpcaseNameCharTest, MapsEachScriptByItsSimpleUpperCase) {
-  struct Row {
-    char16_t in;
-    char16_t out;
-    const char* what;
+// Every code unit of the blocks the table claims maps as the C library's towupper maps it in
+// C.UTF-8, an independent reading of Unicode's simple upper-case mappings, and every code unit
+// outside them maps to itself: a range missing from the table, or a wrong one, fails here.
+TEST(UpcaseNameCharTest, AgreesWithTheCLibraryOnEveryCodeUnit) {
+  struct Block {
+    char32_t first;
+    char32_t last;
+    const char* name;
   };
-  const Row rows[] = {
-      {u'a', u'A', "ASCII first"},
-      {u'z', u'Z', "ASCII last"},
-      {u'A', u'A', "already upper"},
-      {u'{', u'{', "ASCII after z"},
-      {u'`', u'`', "ASCII before a"},
-      {u'_', u'_', "underscore"},
-      {0x00E9, 0x00C9, "e acute"},
-      {0x00F7, 0x00F7, "division sign inside the Latin-1 run"},
-      {0x00FF, 0x0178, "y diaeresis leaves Latin-1"},
-      {0x00DF, 0x00DF, "sharp s has no single upper case"},
-      {0x00B5, 0x039C, "micro sign"},
-      {0x0101, 0x0100, "a macron"},
-      {0x0100, 0x0100, "A macron"},
-      {0x0131, 0x0049, "dotless i"},
-      {0x0138, 0x0138, "kra has no upper case"},
-      {0x013A, 0x0139, "l acute: odd upper, even lower"},
-      {0x0149, 0x0149, "n apostrophe has no single upper case"},
-      {0x017E, 0x017D, "z caron"},
-      {0x017F, 0x0053, "long s"},
-      {0x03B1, 0x0391, "alpha"},
-      {0x03C2, 0x03A3, "final sigma"},
-      {0x03C3, 0x03A3, "sigma"},
-      {0x03AC, 0x0386, "alpha tonos"},
-      {0x0390, 0x0390, "iota dialytika tonos has no single upper case"},
-      {0x03CE, 0x038F, "omega tonos"},
-      {0x044F, 0x042F, "ya"},
-      {0x0451, 0x0401, "yo"},
-      {0x0461, 0x0460, "omega, Cyrillic"},
-      {0x04CF, 0x04C0, "palochka"},
-      {0x052F, 0x052E, "last of Cyrillic Supplement"},
-      {0xFF41, 0xFF21, "full-width a"},
-      {0x4E2D, 0x4E2D, "CJK"},
-      {0xD83D, 0xD83D, "surrogate"},
+  const Block blocks[] = {
+      {0x0000, 0x007F, "ASCII"},
+      {0x0080, 0x00FF, "Latin-1"},
+      {0x0100, 0x017F, "Latin Extended-A"},
+      {0x0370, 0x03FF, "Greek"},
+      {0x0400, 0x04FF, "Cyrillic"},
+      {0x0500, 0x052F, "Cyrillic Supplement"},
+      {0xFF00, 0xFFEF, "full-width forms"},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(UpcaseNameChar(row.in), row.out) << row.what;
+  locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  ASSERT_NE(utf8, static_cast<locale_t>(nullptr)) << "C.UTF-8 is built into glibc";
+  for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
+    const char* block = "outside the table";
+    char32_t expected = unit;
+    for (const Block& claimed : blocks) {
+      if (unit < claimed.first || unit > claimed.last) continue;
+      block = claimed.name;
+      expected = towupper_l(unit, utf8);
+    }
+    EXPECT_EQ(UpcaseNameChar(static_cast<char16_t>(unit)), expected)
+        << std::hex << "U+" << static_cast<unsigned>(unit) << ", " << block;
   }
+  freelocale(utf8);
 }
 
 TEST(UpcaseNameTest, OrdersAndEqualsNamesWithoutCase) {
