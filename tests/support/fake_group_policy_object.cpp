@@ -104,19 +104,10 @@ HRESULT FakeGroupPolicyObject::Save(BOOL machine, BOOL add, GUID* extension, GUI
 
 std::string Narrow(const OLECHAR* text) {
   if (text == nullptr) return "(null)";
-  std::string result;
-  for (; *text != 0; ++text) {
-    char32_t c = *text;
-    if (c < 0x80) {
-      result += static_cast<char>(c);
-    } else if (c < 0x800) {
-      result += static_cast<char>(0xC0 | (c >> 6));
-      result += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      result += static_cast<char>(0xE0 | (c >> 12));
-      result += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      result += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return std::string();
+  std::string result(size, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, &result[0], size, nullptr, nullptr);
+  result.pop_back();  // the terminator
   return result;
 }
