@@ -20,8 +20,10 @@ TEST(AnsiToBstrTest, ConvertsThroughTheAnsiCodePage) {
     const char* text;
     std::basic_string<OLECHAR> expected;
   } rows[] = {
-      {65001, "plain", OLESTR("plain")},           {65001, "", OLESTR("")},
-      {65001, "caf\xC3\xA9", OLESTR("caf\u00E9")}, {936, "\xD6\xD0\x81\x5C", OLESTR("\u4E2D\u4E57")},
+      {65001, "plain", OLESTR("plain")},
+      {65001, "", OLESTR("")},
+      {65001, "caf\xC3\xA9", OLESTR("caf\u00E9")},
+      {936, "\xD6\xD0\x81\x5C", OLESTR("\u4E2D\u4E57")},
       {936, "a\\b", OLESTR("a\\b")},
   };
   for (const Row& row : rows) {
