@@ -28,8 +28,6 @@ const char* LocaleOf(UINT code_page) {
       return kGbkLocale;
     case 932:
       return kShiftJisLocale;
-    case 1252:
-      return kCp1252Locale;
     default:
       return nullptr;
   }

@@ -3,10 +3,9 @@
 
 #include <string>
 
-// The names of the GBK, Shift_JIS and Windows-1252 locales in TestLocalePath().
+// The names of the GBK and Shift_JIS locales in TestLocalePath().
 inline constexpr const char* kGbkLocale = "zh_CN.GBK";
 inline constexpr const char* kShiftJisLocale = "ja_JP.SJIS";
-inline constexpr const char* kCp1252Locale = "en_US.CP1252";
 
 // The folder of the test locales, for LOCPATH.
 const char* TestLocalePath();
