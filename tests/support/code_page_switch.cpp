@@ -26,8 +26,6 @@ const char* LocaleOf(UINT code_page) {
       return "C.UTF-8";
     case 936:
       return kGbkLocale;
-    case 932:
-      return kShiftJisLocale;
     default:
       return nullptr;
   }
