@@ -57,8 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   RequireProperty(parsed.port >= 0 && parsed.port <= 65535, "the port is in range");
   RequireProperty(parsed.root_dse == parsed.dn.empty(), "an object is the root DSE or has a DN");
-  RequireProperty(parsed.ServerUri().empty() == parsed.host.empty(),
-                  "a server URI names the host, and only when there is one");
+  for (const char* configured : {"", "ldaps://dc.example.test"}) {
+    RequireProperty(parsed.ServerUri(configured).empty() == parsed.host.empty(),
+                    "a server URI names the host, and only when there is one");
+  }
 
   AdsPath reparsed;
   RequireProperty(ParseAdsPath(Rebuild(parsed), &reparsed) && SameParts(parsed, reparsed),
