@@ -37,11 +37,36 @@ void* operator new(std::size_t size) {
   throw std::bad_alloc();
 }
 
+// The other forms go through the one above, so that sanitizers see one allocator only.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+
 void operator delete(void* memory) noexcept {
   std::free(memory);
 }
 
 void operator delete(void* memory, std::size_t) noexcept {
+  std::free(memory);
+}
+
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+  std::free(memory);
+}
+
+void operator delete[](void* memory) noexcept {
+  std::free(memory);
+}
+
+void operator delete[](void* memory, std::size_t) noexcept {
   std::free(memory);
 }
 
