@@ -6,7 +6,9 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "controller_location.h"
@@ -92,9 +94,9 @@ int BindWithSasl(LDAP* ldap) {
 std::string UriOption(LDAP* ldap) {
   char* uri = nullptr;
   ldap_get_option(ldap, LDAP_OPT_URI, &uri);
-  std::string text = uri != nullptr ? uri : "";
-  ldap_memfree(uri);
-  return text;
+  // Freed also when the copy finds no memory.
+  std::unique_ptr<char, void (*)(void*)> owned(uri, ldap_memfree);
+  return owned ? std::string(owned.get()) : std::string();
 }
 
 // The first host the connection's URI names, without port: "ldap://dc1:389 ldap://dc2" gives
@@ -216,7 +218,13 @@ HRESULT LdapConnection::ConnectTo(const std::string& server_uri, bool located,
   LDAP* ldap = nullptr;
   int result = ldap_initialize(&ldap, server_uri.empty() ? nullptr : server_uri.c_str());
   if (result != LDAP_SUCCESS) return HresultFromLdapResult(result);
-  std::shared_ptr<LdapConnection> made(new LdapConnection(ldap));
+  // The handle is owned from here on, also when there is no memory to hold it.
+  LdapConnection* owner = new (std::nothrow) LdapConnection(ldap);
+  if (owner == nullptr) {
+    ldap_unbind_ext_s(ldap, nullptr, nullptr);
+    return E_OUTOFMEMORY;
+  }
+  std::shared_ptr<LdapConnection> made(owner);
   const bool tls = IsTlsUri(server_uri.empty() ? ConfiguredUri() : server_uri);
   const timeval& connect_timeout = located ? kLocatedConnectTimeout : kConnectTimeout;
   result =
