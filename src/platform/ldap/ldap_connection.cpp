@@ -86,6 +86,16 @@ std::string ConfiguredMechanism(LDAP* ldap) {
   return mechanism;
 }
 
+// Whether the configured mechanism is Kerberos, which binds only with a ticket. libldap
+// hands out SASL settings only through a handle.
+bool MechanismNeedsTicket() {
+  LDAP* ldap = nullptr;
+  if (ldap_initialize(&ldap, nullptr) != LDAP_SUCCESS) return true;
+  const bool kerberos = strcasecmp(ConfiguredMechanism(ldap).c_str(), "GSSAPI") == 0;
+  ldap_unbind_ext_s(ldap, nullptr, nullptr);
+  return kerberos;
+}
+
 int BindWithSasl(LDAP* ldap) {
   return ldap_sasl_interactive_bind_s(ldap, nullptr, ConfiguredMechanism(ldap).c_str(), nullptr,
                                       nullptr, LDAP_SASL_QUIET, AnswerSasl, nullptr);
@@ -204,7 +214,7 @@ HRESULT LdapConnection::Connect(const std::string& server_uri,
   if (!server_uri.empty()) return ConnectTo(server_uri, false, connection);
   if (!ConfiguredUri().empty()) return ConnectTo(std::string(), false, connection);
   std::vector<std::string> located;
-  HRESULT result = LocateDomainControllers(ConfiguredMechanism(nullptr) == "GSSAPI", &located);
+  HRESULT result = LocateDomainControllers(MechanismNeedsTicket(), &located);
   for (const std::string& uri : located) {
     result = ConnectTo(uri, true, connection);
     if (!TryTheNext(result)) break;

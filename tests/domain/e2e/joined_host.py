@@ -1,7 +1,7 @@
 """End-to-end checks that only the domain set up as real ones are can show (tests/domain/settings,
 setup "joined"): its client files name no server, so every serverless run locates the controller
-from DNS, passing over a recorded controller that does not answer; a name of the controller that
-no service principal has; and LDAPS, which the hardened controller refuses for Kerberos until it
+from DNS, passing over a recorded controller that does not answer; a realm DNS names no
+controller for; a name of the controller that no service principal has; and LDAPS, which the hardened controller refuses for Kerberos until it
 is allowed."""
 
 import re
@@ -30,6 +30,19 @@ def controller_name_without_a_service_principal(ctx):
     result = ctx.run(machine_import(policy, source) + ["/local"], hostname=alias)
     expect_failed_run(result, policy, source, 0x80090303)  # SEC_E_TARGET_UNKNOWN
     expect_unchanged(policy, before, "a run that named a server the KDC does not know")
+
+
+@check(setups=JOINED)
+def realm_without_controller_records(ctx):
+    """A realm for which DNS names no controller: here the configured default realm, which a
+    SASL mechanism that needs no ticket goes by."""
+    elsewhere = ctx.scratch / "krb5-elsewhere.conf"
+    elsewhere.write_text("[libdefaults]\n  default_realm = ELSEWHERE.TEST\n")
+    nowhere = domain.Policy("%s nowhere" % ctx.tag, "")
+    source = fragment_adding(ctx, ADDED_ENTRY)
+    result = ctx.run(machine_import(nowhere, source), who="none",
+                     env={"KRB5_CONFIG": str(elsewhere), "LDAPSASL_MECH": "EXTERNAL"})
+    expect_failed_run(result, nowhere, source, 0x8007054B)  # ERROR_NO_SUCH_DOMAIN
 
 
 def restart_controller(ctx, strong_auth):
