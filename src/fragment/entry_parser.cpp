@@ -237,15 +237,28 @@ LocalBuffer ReadName(const char* entry, const char* equals) {
   return name;
 }
 
+// A ';' comment that stands before any quote in the value text, or null: what the comment says
+// ("; 1 = \"on\"", "; was hex:00") does not decide the value's type.
+const char* CommentBeforeAnyQuote(const char* value_text) {
+  if (std::strchr(value_text, ';') == nullptr) return nullptr;
+  const char* comment = FindAnsiChar(value_text, ';');
+  const char* quote = FindAnsiChar(value_text, '"');
+  return quote == nullptr || comment < quote ? comment : nullptr;
+}
+
 }  // namespace
 
 bool ParseEntry(const char* entry, LPSTR* name, LPBYTE* data, DWORD* length, DWORD* type) {
   const char* equals = FindAnsiChar(entry, '=');
   if (equals == nullptr) return false;
   const char* value_text = equals + 1;
+  const char* comment = CommentBeforeAnyQuote(value_text);
+  const std::string before_comment = comment != nullptr ? std::string(value_text, comment) : "";
+  const char* searched = comment != nullptr ? before_comment.c_str() : value_text;
   for (const Marker& marker : kMarkers) {
-    const char* found = FindAnsiText(value_text, marker.text);
+    const char* found = FindAnsiText(searched, marker.text);
     if (found == nullptr) continue;
+    found = value_text + (found - searched);
     ValueData value = ReadValue(marker, found);
     if (!value.bytes) return false;
     LocalBuffer value_name;

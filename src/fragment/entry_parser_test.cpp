@@ -97,6 +97,9 @@ const ParseCase kParsedCases[] = {
     {R"("Q"=hex(b):01,00,00,00,00,00,00,00 ;db 3,6)", "Q", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}},
     {R"("E"=hex(2):41,00,00,00 ; 4,1)", "E", REG_EXPAND_SZ, {0x41, 0, 0}},
     {R"("M"=hex(7):41,00,00,00,00,00;x,y)", "M", REG_MULTI_SZ, {0x41, 0, 0, 0}},
+    // A quote or a type named in such a comment does not make the value another type.
+    {R"("N"=dword:1 ; 1 = "on")", "N", REG_DWORD, {1, 0, 0, 0}},
+    {R"("B"=hex:01 ; was dword:5)", "B", REG_BINARY, {1}},
     // Marker order decides, not position.
     {R"("T"=hex:01,dword:5)", "T", REG_DWORD, {5, 0, 0, 0}},
     {R"("T"=hex(b):01,hex:02)", "T", REG_BINARY, {0x02}},
