@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -42,9 +43,13 @@ struct ValueData {
 
 constexpr size_t kMaxLength = std::numeric_limits<DWORD>::max();
 
-// A zero-filled buffer of at least one byte, so that empty data still has a terminator.
+// A zero-filled buffer of at least one byte, so that empty data still has a terminator. Memory
+// that runs out throws: read as an entry not understood, the value would be left out of a policy
+// that is then saved.
 LocalBuffer AllocateZeroed(size_t size) {
-  return LocalBuffer(static_cast<BYTE*>(LocalAlloc(LPTR, size > 0 ? size : 1)));
+  LocalBuffer buffer(static_cast<BYTE*>(LocalAlloc(LPTR, size > 0 ? size : 1)));
+  if (!buffer) throw std::bad_alloc();
+  return buffer;
 }
 
 // Copies the whole characters of source that fit in count bytes; a character the limit would cut
@@ -84,23 +89,19 @@ ValueData ReadString(const char* quote) {
   ValueData value;
   if (quoted - 1 > kMaxLength) return value;
   value.bytes = AllocateZeroed(quoted - 1);
-  if (value.bytes) {
-    CopyWholeCharacters(value.bytes.get(), quote + 1, quoted >= 2 ? quoted - 2 : 0);
-    value.length = static_cast<DWORD>(std::max<size_t>(quoted - 1, 1));
-  }
+  CopyWholeCharacters(value.bytes.get(), quote + 1, quoted >= 2 ? quoted - 2 : 0);
+  value.length = static_cast<DWORD>(std::max<size_t>(quoted - 1, 1));
   return value;
 }
 
 ValueData ReadDword(const char* number) {
   ValueData value;
   value.bytes = AllocateZeroed(sizeof(DWORD));
-  if (value.bytes) {
-    DWORD number_value = ReadHexDword(number);
-    for (size_t i = 0; i < sizeof(DWORD); ++i) {
-      value.bytes.get()[i] = static_cast<BYTE>(number_value >> (8 * i));
-    }
-    value.length = sizeof(DWORD);
+  DWORD number_value = ReadHexDword(number);
+  for (size_t i = 0; i < sizeof(DWORD); ++i) {
+    value.bytes.get()[i] = static_cast<BYTE>(number_value >> (8 * i));
   }
+  value.length = sizeof(DWORD);
   return value;
 }
 
@@ -135,10 +136,8 @@ ValueData ReadByteList(const char* list) {
   ValueData value;
   if (count > kMaxLength) return value;
   value.bytes = AllocateZeroed(count);
-  if (value.bytes) {
-    ReadListItems(list, value.bytes.get(), count);
-    value.length = static_cast<DWORD>(count);
-  }
+  ReadListItems(list, value.bytes.get(), count);
+  value.length = static_cast<DWORD>(count);
   return value;
 }
 
@@ -152,10 +151,8 @@ ValueData ReadQword(const char* list) {
   ValueData value;
   if (items != kQwordSize) return value;
   value.bytes = AllocateZeroed(kQwordSize);
-  if (value.bytes) {
-    std::memcpy(value.bytes.get(), bytes, kQwordSize);
-    value.length = kQwordSize;
-  }
+  std::memcpy(value.bytes.get(), bytes, kQwordSize);
+  value.length = kQwordSize;
   return value;
 }
 
@@ -190,11 +187,9 @@ ValueData ReadNarrowedList(const char* list) {
   int narrowed = NarrowText(text.data(), static_cast<int>(units), nullptr, 0, &refused);
   if (refused) return value;
   value.bytes = AllocateZeroed(static_cast<size_t>(narrowed) + 1);
-  if (value.bytes) {
-    NarrowText(text.data(), static_cast<int>(units), reinterpret_cast<char*>(value.bytes.get()),
-               narrowed, &refused);
-    value.length = static_cast<DWORD>(narrowed) + (count % 2 == 0 ? 1 : 0);
-  }
+  NarrowText(text.data(), static_cast<int>(units), reinterpret_cast<char*>(value.bytes.get()),
+             narrowed, &refused);
+  value.length = static_cast<DWORD>(narrowed) + (count % 2 == 0 ? 1 : 0);
   return value;
 }
 
@@ -233,7 +228,7 @@ ValueData ReadValue(const Marker& marker, const char* found) {
 LocalBuffer ReadName(const char* entry, const char* equals) {
   size_t before = static_cast<size_t>(equals - entry);
   LocalBuffer name = AllocateZeroed(before);
-  if (name && before > 2) CopyWholeCharacters(name.get(), entry + 1, before - 2);
+  if (before > 2) CopyWholeCharacters(name.get(), entry + 1, before - 2);
   return name;
 }
 
@@ -262,10 +257,7 @@ bool ParseEntry(const char* entry, LPSTR* name, LPBYTE* data, DWORD* length, DWO
     ValueData value = ReadValue(marker, found);
     if (!value.bytes) return false;
     LocalBuffer value_name;
-    if (entry[0] != '@') {
-      value_name = ReadName(entry, equals);
-      if (!value_name) return false;
-    }
+    if (entry[0] != '@') value_name = ReadName(entry, equals);
     *name = reinterpret_cast<LPSTR>(value_name.release());
     *data = value.bytes.release();
     *length = value.length;

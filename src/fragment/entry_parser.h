@@ -6,5 +6,6 @@
 
 // True when the entry was read. name (null for the key's default value) and data are then
 // zero-filled LocalAlloc buffers that the caller releases with LocalFree. When it returns false
-// nothing was allocated and the outputs keep the values the caller gave them.
+// nothing was allocated and the outputs keep the values the caller gave them. Memory that runs
+// out throws std::bad_alloc.
 bool ParseEntry(const char* entry, LPSTR* name, LPBYTE* data, DWORD* length, DWORD* type);
