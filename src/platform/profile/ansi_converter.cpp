@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
 // ASCII is decided per group: small enough that a stray non-ASCII character costs little,
 // large enough that text full of them makes few conversion calls.
 constexpr size_t kGroupUnits = 64;
@@ -25,7 +24,7 @@ void Narrow(const char16_t* units, size_t count, TextBuffer* out) {
 }  // namespace
 
 AnsiConverter::AnsiConverter(UINT code_page, TextBuffer* out)
-    : code_page_(code_page), out_(out), units_(new char16_t[kSliceUnits + 1]) {}
+    : code_page_(code_page), out_(out), units_(new char16_t[kSliceUnits]) {}
 
 // A high surrogate can only be the first half of a pair, so one ending the slice is kept whole.
 bool AnsiConverter::Convert(size_t count, bool at_end) {
@@ -42,7 +41,10 @@ bool AnsiConverter::Convert(size_t count, bool at_end) {
       while (end < count && !IsAsciiText(units + end, std::min(kGroupUnits, count - end))) {
         end += std::min(kGroupUnits, count - end);
       }
-      RepairSurrogates(units + start, end - start);
+      if (HasUnpairedSurrogate(units + start, end - start)) {
+        error_ = ERROR_NO_UNICODE_TRANSLATION;
+        return false;
+      }
       if (!ConvertRun(units + start, end - start)) return false;
     }
     start = end;
@@ -51,14 +53,17 @@ bool AnsiConverter::Convert(size_t count, bool at_end) {
   return true;
 }
 
-void AnsiConverter::RepairSurrogates(char16_t* units, size_t count) {
+// A damaged file's unpaired surrogate has no form in any code page; read as U+FFFD, it would
+// land in the policy as a character the file does not hold.
+bool AnsiConverter::HasUnpairedSurrogate(const char16_t* units, size_t count) {
   for (size_t i = 0; i < count; ++i) {
     if (IsHighSurrogate(units[i]) && i + 1 < count && IsLowSurrogate(units[i + 1])) {
       ++i;
     } else if (IsSurrogate(units[i])) {
-      units[i] = kReplacement;
+      return true;
     }
   }
+  return false;
 }
 
 // Four bytes per UTF-16 unit is enough for every ANSI code page (UTF-8 needs three, GB18030

@@ -1,5 +1,5 @@
 // Converts UTF-16 text, slice by slice, to the ANSI code page at the end of a TextBuffer.
-// Unpaired surrogates become U+FFFD; a high surrogate that ends a slice waits for the next one;
+// Unpaired surrogates refuse the text; a high surrogate that ends a slice waits for the next one;
 // ASCII is narrowed directly, the rest goes to WideCharToMultiByte in as few calls as possible.
 #pragma once
 
@@ -29,7 +29,7 @@ class AnsiConverter {
   DWORD error() const { return error_; }
 
  private:
-  static void RepairSurrogates(char16_t* units, size_t count);
+  static bool HasUnpairedSurrogate(const char16_t* units, size_t count);
   bool ConvertRun(const char16_t* units, size_t count);
 
   UINT code_page_;

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
-
 bool StartsWith(const std::string& bytes, const char* mark, size_t length) {
   return bytes.size() >= length && bytes.compare(0, length, mark, length) == 0;
 }
@@ -127,10 +125,8 @@ void ProfileDecoder::DecodeUtf16(const char* bytes, size_t count, bool at_end) {
     count -= 2 * take;
     bool last = count < 2;
     if (last && count == 1) pending_.assign(1, *bytes);
-    if (last && at_end && !pending_.empty()) {
-      slice[filled++] = kReplacement;  // the slice has room for this one unit more
-      pending_.clear();
-    }
+    // An odd last byte is half a character, which no code page holds.
+    if (last && at_end && !pending_.empty()) return Fail(ERROR_NO_UNICODE_TRANSLATION);
     if (!converter_.Convert(filled, at_end && last)) return Fail(converter_.error());
     if (last) return;
     filled = converter_.kept();

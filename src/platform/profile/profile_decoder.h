@@ -22,9 +22,9 @@ class ProfileDecoder {
   // Blocks may split characters anywhere; the split parts are joined with the next block.
   void Append(const char* bytes, size_t count);
 
-  // Ends the input. A character cut off by the end of a Unicode file (an odd last byte of
-  // UTF-16, a high surrogate with nothing after it, a short UTF-8 sequence) becomes U+FFFD, as
-  // do unpaired surrogates anywhere, so damage shows instead of vanishing.
+  // Ends the input. Damaged UTF-16 (an odd last byte, an unpaired surrogate anywhere) refuses
+  // the file with ERROR_NO_UNICODE_TRANSLATION rather than landing as U+FFFD; damaged UTF-8
+  // becomes U+FFFD, which only a code page that holds it lets through.
   // False when a conversion failed, text the code page cannot hold included; error() then holds
   // its Win32 code.
   bool Finish();

@@ -17,8 +17,6 @@ struct DecodeCase {
   std::string text;  // in the code page under test
 };
 
-const std::string kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
-
 // Decodes bytes fed as two blocks split at `split`, so every row is also checked with a
 // character, a surrogate pair or the byte order mark cut between blocks.
 std::string Decode(const std::string& bytes, size_t split, UINT code_page) {
@@ -68,32 +66,6 @@ TEST(ProfileDecoderTest, DecodesEachByteOrderMarkToUtf8) {
   for (const DecodeCase& c : cases) ExpectDecodes(c, CP_UTF8);
 }
 
-TEST(ProfileDecoderTest, ReplacesDamagedUnicode) {
-  const DecodeCase cases[] = {
-      {"odd last byte",
-       "\xFF\xFE"
-       "a\0b"s,
-       "a" + kReplacement},
-      {"high surrogate at the end",
-       "\xFF\xFE"
-       "a\0\x3D\xD8"s,
-       "a" + kReplacement},
-      {"high surrogate then text",
-       "\xFF\xFE\x3D\xD8"
-       "a\0"s,
-       kReplacement + "a"},
-      {"two high surrogates then a low", "\xFF\xFE\x3D\xD8\x3D\xD8\x00\xDE"s,
-       kReplacement + "\xF0\x9F\x98\x80"},
-      {"lone low surrogate",
-       "\xFF\xFE"
-       "a\0\x00\xDE"
-       "b\0"s,
-       "a" + kReplacement + "b"},
-      {"UTF-16BE odd last byte", "\xFE\xFF\0a\0"s, "a" + kReplacement},
-  };
-  for (const DecodeCase& c : cases) ExpectDecodes(c, CP_UTF8);
-}
-
 TEST(ProfileDecoderTest, ConvertsToADoubleByteCodePage) {
   constexpr UINT kGbk = 936;
   const DecodeCase cases[] = {
@@ -105,8 +77,8 @@ TEST(ProfileDecoderTest, ConvertsToADoubleByteCodePage) {
   for (const DecodeCase& c : cases) ExpectDecodes(c, kGbk);
 }
 
-// Text the code page holds is converted; a character it lacks refuses the file, which would
-// otherwise be read with a question mark in its place.
+// Text the code page holds is converted; a character it lacks, or damaged UTF-16 even in UTF-8,
+// refuses the file, which would otherwise be read with '?' or U+FFFD in its place.
 TEST(ProfileDecoderTest, RefusesTextTheCodePageCannotHold) {
   constexpr UINT kWesternEuropean = 1252;
   ExpectDecodes({"K\u00f6ln", "\xFF\xFEK\0\xF6\0l\0n\0"s, "K\xF6ln"}, kWesternEuropean);
@@ -117,6 +89,21 @@ TEST(ProfileDecoderTest, RefusesTextTheCodePageCannotHold) {
   } refused[] = {
       {"\u0141\u00f3d\u017a in CP1252", kWesternEuropean, "\xFF\xFE\x41\x01\xF3\0d\0\x7A\x01"s},
       {"U+0E01 in GBK, from UTF-8", 936, "\xEF\xBB\xBF[\xE0\xB8\x81]"},
+      {"odd last byte", CP_UTF8,
+       "\xFF\xFE"
+       "a\0b"s},
+      {"UTF-16BE odd last byte", CP_UTF8, "\xFE\xFF\0a\0"s},
+      {"high surrogate at the end", CP_UTF8,
+       "\xFF\xFE"
+       "a\0\x3D\xD8"s},
+      {"high surrogate then text", CP_UTF8,
+       "\xFF\xFE\x3D\xD8"
+       "a\0"s},
+      {"two high surrogates then a low", CP_UTF8, "\xFF\xFE\x3D\xD8\x3D\xD8\x00\xDE"s},
+      {"lone low surrogate", CP_UTF8,
+       "\xFF\xFE"
+       "a\0\x00\xDE"
+       "b\0"s},
   };
   for (const auto& row : refused) {
     ProfileDecoder decoder(row.code_page, row.bytes.size());
