@@ -193,32 +193,19 @@ ValueData ReadNarrowedList(const char* list) {
   return value;
 }
 
-// A list's text without a comment after it and the blanks before that comment, so that neither
-// adds bytes; *shortened holds the copy when there is one. Most lists hold no semicolon byte at
-// all, which a plain byte search tells fastest.
-const char* ListBeforeComment(const char* list, std::string* shortened) {
-  const char* comment = std::strchr(list, ';') != nullptr ? FindAnsiChar(list, ';') : nullptr;
-  if (comment == nullptr) return list;
-  const char* end = comment;
-  while (end > list && IsBlank(end[-1])) --end;
-  shortened->assign(list, end);
-  return shortened->c_str();
-}
-
 ValueData ReadValue(const Marker& marker, const char* found) {
   const char* after = found + std::strlen(marker.text);
-  std::string shortened;
   switch (marker.rule) {
     case Rule::String:
       return ReadString(found);
     case Rule::Dword:
       return ReadDword(after);
     case Rule::ByteList:
-      return ReadByteList(ListBeforeComment(after, &shortened));
+      return ReadByteList(after);
     case Rule::NarrowedList:
-      return ReadNarrowedList(ListBeforeComment(after, &shortened));
+      return ReadNarrowedList(after);
     case Rule::Qword:
-      return ReadQword(ListBeforeComment(after, &shortened));
+      return ReadQword(after);
   }
   return ValueData();
 }
@@ -232,13 +219,20 @@ LocalBuffer ReadName(const char* entry, const char* equals) {
   return name;
 }
 
-// A ';' comment that stands before any quote in the value text, or null: what the comment says
-// ("; 1 = \"on\"", "; was hex:00") does not decide the value's type.
-const char* CommentBeforeAnyQuote(const char* value_text) {
-  if (std::strchr(value_text, ';') == nullptr) return nullptr;
+// The value text without a ';' comment that stands before any quote, nor the blanks before
+// it, so that what the comment says ("; 1 = \"on\"", ";db 3,6,9") neither decides the value's
+// type nor adds list items; *cut holds the copy when there is one. A quote before the ';' makes
+// the value a string, whose comment ReadString finds after its closing quote. Most entries hold
+// no semicolon byte at all, which a plain byte search tells fastest.
+const char* ValueTextBeforeComment(const char* value_text, std::string* cut) {
+  if (std::strchr(value_text, ';') == nullptr) return value_text;
   const char* comment = FindAnsiChar(value_text, ';');
   const char* quote = FindAnsiChar(value_text, '"');
-  return quote == nullptr || comment < quote ? comment : nullptr;
+  if (comment == nullptr || (quote != nullptr && quote < comment)) return value_text;
+  const char* end = comment;
+  while (end > value_text && IsBlank(end[-1])) --end;
+  cut->assign(value_text, end);
+  return cut->c_str();
 }
 
 }  // namespace
@@ -246,14 +240,11 @@ const char* CommentBeforeAnyQuote(const char* value_text) {
 bool ParseEntry(const char* entry, LPSTR* name, LPBYTE* data, DWORD* length, DWORD* type) {
   const char* equals = FindAnsiChar(entry, '=');
   if (equals == nullptr) return false;
-  const char* value_text = equals + 1;
-  const char* comment = CommentBeforeAnyQuote(value_text);
-  const std::string before_comment = comment != nullptr ? std::string(value_text, comment) : "";
-  const char* searched = comment != nullptr ? before_comment.c_str() : value_text;
+  std::string cut;
+  const char* value_text = ValueTextBeforeComment(equals + 1, &cut);
   for (const Marker& marker : kMarkers) {
-    const char* found = FindAnsiText(searched, marker.text);
+    const char* found = FindAnsiText(value_text, marker.text);
     if (found == nullptr) continue;
-    found = value_text + (found - searched);
     ValueData value = ReadValue(marker, found);
     if (!value.bytes) return false;
     LocalBuffer value_name;
