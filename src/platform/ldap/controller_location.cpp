@@ -2,16 +2,16 @@
 
 #include <ldap.h>
 
-#include <cctype>
+#include <algorithm>
 
 #include "kerberos_ticket.h"
+#include "system/ascii_text.h"
 
 namespace {
 
-std::string DnsDomainOfRealm(const std::string& realm) {
-  std::string domain;
-  for (char c : realm) domain += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return domain;
+std::string DnsDomainOfRealm(std::string realm) {
+  std::transform(realm.begin(), realm.end(), realm.begin(), AsciiLower);
+  return realm;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "directory_entry.h"
 #include "kerberos_ticket.h"
 #include "ldap_error.h"
+#include "system/ascii_text.h"
 
 namespace {
 
@@ -78,12 +79,17 @@ int SetOptions(LDAP* ldap, const timeval& connect_timeout, const timeval& bind_t
   return LDAP_SUCCESS;
 }
 
+// A text option of the handle (or, for none, of the configuration); fallback when unset.
+std::string TextOption(LDAP* ldap, int option, const char* fallback) {
+  char* value = nullptr;
+  ldap_get_option(ldap, option, &value);
+  // Freed also when the copy finds no memory.
+  std::unique_ptr<char, void (*)(void*)> owned(value, ldap_memfree);
+  return owned ? std::string(owned.get()) : std::string(fallback);
+}
+
 std::string ConfiguredMechanism(LDAP* ldap) {
-  char* configured = nullptr;
-  ldap_get_option(ldap, LDAP_OPT_X_SASL_MECH, &configured);
-  std::string mechanism = configured != nullptr ? configured : "GSSAPI";
-  ldap_memfree(configured);
-  return mechanism;
+  return TextOption(ldap, LDAP_OPT_X_SASL_MECH, "GSSAPI");
 }
 
 // Whether the configured mechanism is Kerberos, which binds only with a ticket. libldap
@@ -91,7 +97,7 @@ std::string ConfiguredMechanism(LDAP* ldap) {
 bool MechanismNeedsTicket() {
   LDAP* ldap = nullptr;
   if (ldap_initialize(&ldap, nullptr) != LDAP_SUCCESS) return true;
-  const bool kerberos = strcasecmp(ConfiguredMechanism(ldap).c_str(), "GSSAPI") == 0;
+  const bool kerberos = SameIgnoringAsciiCase(ConfiguredMechanism(ldap), "GSSAPI");
   ldap_unbind_ext_s(ldap, nullptr, nullptr);
   return kerberos;
 }
@@ -102,11 +108,7 @@ int BindWithSasl(LDAP* ldap) {
 }
 
 std::string UriOption(LDAP* ldap) {
-  char* uri = nullptr;
-  ldap_get_option(ldap, LDAP_OPT_URI, &uri);
-  // Freed also when the copy finds no memory.
-  std::unique_ptr<char, void (*)(void*)> owned(uri, ldap_memfree);
-  return owned ? std::string(owned.get()) : std::string();
+  return TextOption(ldap, LDAP_OPT_URI, "");
 }
 
 // The first host the connection's URI names, without port: "ldap://dc1:389 ldap://dc2" gives
