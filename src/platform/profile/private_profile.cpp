@@ -26,21 +26,31 @@ DWORD Finish(MultiStringWriter& writer) {
   return stored;
 }
 
+// Writes what write_out takes from the file's parse into the buffer, with every failure (out of
+// memory too) reported as the profile functions report it.
+template <typename WriteOut>
+DWORD AnswerFromProfile(LPCSTR file_name, char* buffer, DWORD size, WriteOut write_out) {
+  return Guarded([&] { return FailWith(ERROR_NOT_ENOUGH_MEMORY, buffer, size); },
+                 [&] {
+                   DWORD error = ERROR_SUCCESS;
+                   auto profile = LoadProfile(file_name, &error);
+                   if (!profile) return FailWith(error, buffer, size);
+                   MultiStringWriter writer(buffer, size);
+                   write_out(*profile, writer);
+                   return Finish(writer);
+                 });
+}
+
 }  // namespace
 
 DWORD WINAPI GetPrivateProfileSectionNamesA(LPSTR lpszReturnBuffer, DWORD nSize,
                                             LPCSTR lpFileName) {
   if (lpszReturnBuffer == nullptr) return FailWith(ERROR_INVALID_PARAMETER, nullptr, 0);
   if (lpFileName == nullptr) return FailWith(ERROR_FILE_NOT_FOUND, lpszReturnBuffer, nSize);
-  return Guarded([&] { return FailWith(ERROR_NOT_ENOUGH_MEMORY, lpszReturnBuffer, nSize); },
-                 [&] {
-                   DWORD error = ERROR_SUCCESS;
-                   auto profile = LoadProfile(lpFileName, &error);
-                   if (!profile) return FailWith(error, lpszReturnBuffer, nSize);
-                   MultiStringWriter writer(lpszReturnBuffer, nSize);
-                   writer.Append(profile->section_names());
-                   return Finish(writer);
-                 });
+  return AnswerFromProfile(lpFileName, lpszReturnBuffer, nSize,
+                           [](const auto& profile, MultiStringWriter& writer) {
+                             writer.Append(profile.section_names());
+                           });
 }
 
 DWORD WINAPI GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD nSize,
@@ -48,15 +58,10 @@ DWORD WINAPI GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString,
   if (lpReturnedString == nullptr) return FailWith(ERROR_INVALID_PARAMETER, nullptr, 0);
   if (lpAppName == nullptr) return FailWith(ERROR_INVALID_PARAMETER, lpReturnedString, nSize);
   if (lpFileName == nullptr) return FailWith(ERROR_FILE_NOT_FOUND, lpReturnedString, nSize);
-  return Guarded([&] { return FailWith(ERROR_NOT_ENOUGH_MEMORY, lpReturnedString, nSize); },
-                 [&] {
-                   DWORD error = ERROR_SUCCESS;
-                   auto profile = LoadProfile(lpFileName, &error);
-                   if (!profile) return FailWith(error, lpReturnedString, nSize);
-                   MultiStringWriter writer(lpReturnedString, nSize);
-                   for (std::string_view piece : profile->SectionLines(lpAppName)) {
-                     writer.Append(piece);
-                   }
-                   return Finish(writer);
-                 });
+  return AnswerFromProfile(lpFileName, lpReturnedString, nSize,
+                           [&](const auto& profile, MultiStringWriter& writer) {
+                             for (std::string_view piece : profile.SectionLines(lpAppName)) {
+                               writer.Append(piece);
+                             }
+                           });
 }
