@@ -162,16 +162,18 @@ TEST(AllocationFailureTest, RegistryFunctionsReturnNotEnoughMemory) {
       case 4:
         return RegEnumValueA(key, 0, name, &name_size, nullptr, nullptr, data, &data_size);
       case 5:
-        return RegOpenKeyExA(root, "software\\policies", 0, KEY_READ, &opened);
+        return RegDeleteValueA(key, "liste \xc3\xa9");
       case 6:
-        return RegEnumKeyExA(opened, 0, name, &name_size, nullptr, nullptr, nullptr, nullptr);
+        return RegOpenKeyExA(root, "software\\policies", 0, KEY_READ, &opened);
       case 7:
+        return RegEnumKeyExA(opened, 0, name, &name_size, nullptr, nullptr, nullptr, nullptr);
+      case 8:
         return RegDeleteKeyA(opened, "R\xc3\xa9gion");
       default:
         return RegCloseKey(std::exchange(opened, nullptr));
     }
   };
-  SweepAllocationFailures(9, ERROR_NOT_ENOUGH_MEMORY, step, reset);
+  SweepAllocationFailures(10, ERROR_NOT_ENOUGH_MEMORY, step, reset);
   close();
 }
 

@@ -1,4 +1,4 @@
-// RegSetValueExA, RegQueryValueExA and RegEnumValueA on the hives.
+// RegSetValueExA, RegDeleteValueA, RegQueryValueExA and RegEnumValueA on the hives.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -93,6 +93,19 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/,
     if (status == ERROR_SUCCESS && data.size() > kMaxValueDataSize) status = ERROR_FILE_TOO_LARGE;
     if (status == ERROR_SUCCESS) open->key->SetValue(name, dwType, std::move(data));
     return status;
+  });
+}
+
+LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
+  return GuardedStatus([&]() -> LSTATUS {
+    auto lock = LockRegistry();
+    const OpenKey* open = nullptr;
+    std::u16string name;
+    LSTATUS status = FindKeyHandle(hKey, &open);
+    if (status == ERROR_SUCCESS && !(open->access & KEY_SET_VALUE)) status = ERROR_ACCESS_DENIED;
+    if (status == ERROR_SUCCESS) status = AnsiNameToUtf16(lpValueName, &name);
+    if (status != ERROR_SUCCESS) return status;
+    return open->key->RemoveValue(name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
   });
 }
 
