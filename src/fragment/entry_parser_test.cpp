@@ -131,8 +131,8 @@ TEST(ParseEntryTest, ReadsNameTypeAndData) {
 
 TEST(ParseEntryTest, RejectsEntriesWithoutEqualsOrMarker) {
   const char* const rejected[] = {
-      "", R"("abc")", R"("X"=-)", R"("X"=hex(0):00)", R"("X"=hex(4):01,00,00,00)", R"("X"=DWORD:1)",
-      R"("X"=HEX:01)", "just text",
+      "", R"("abc")", R"("X"=-)", R"("X"=-x)", R"("X"=- x)", R"("X"=hex(0):00)",
+      R"("X"=hex(4):01,00,00,00)", R"("X"=DWORD:1)", R"("X"=HEX:01)", "just text",
       R"("X"=hex(2):3d,d8,00,00)",  // a lone surrogate has no ANSI form
       // A 64-bit number of other than eight items.
       R"("X"=hex(b):)", R"("X"=hex(b):01,02)", R"("X"=hex(b):01,00,00,00,00,00,00)",
@@ -149,6 +149,32 @@ TEST(ParseEntryTest, RejectsEntriesWithoutEqualsOrMarker) {
     EXPECT_EQ(data, reinterpret_cast<LPBYTE>(0x2)) << entry;
     EXPECT_EQ(length, 3u) << entry;
     EXPECT_EQ(type, 4u) << entry;
+  }
+}
+
+TEST(ParseEntryTest, ReadsValueDeletions) {
+  struct Row {
+    const char* entry;
+    const char* name;  // kDefault for the key's default value, "-" when it is no deletion
+  };
+  const Row rows[] = {
+      {R"("X"=-)", "X"},   {R"(@=-)", kDefault}, {"\"X\"= -\t; off", "X"},
+      {R"("X"=-;)", "X"},  {R"("X"=-x)", "-"},   {R"("X"=--)", "-"},
+      {R"("X"="-")", "-"}, {R"("X"-)", "-"},     {R"("a=b"=-)", "-"},
+  };
+  for (const Row& row : rows) {
+    LPSTR name = reinterpret_cast<LPSTR>(0x1);
+    bool deletion = ParseDeletion(row.entry, &name);
+    EXPECT_EQ(deletion, std::string("-") != (row.name ? row.name : "")) << row.entry;
+    if (!deletion) {
+      EXPECT_EQ(name, reinterpret_cast<LPSTR>(0x1)) << row.entry;
+      continue;
+    }
+    EXPECT_EQ(name == nullptr, row.name == kDefault) << row.entry;
+    if (name != nullptr) {
+      EXPECT_STREQ(name, row.name) << row.entry;
+    }
+    LocalFree(name);
   }
 }
 
