@@ -8,6 +8,7 @@
 
 #include "common/ansi_text.h"
 #include "common/bstr.h"
+#include "common/out_of_memory.h"
 #include "entry_parser.h"
 
 namespace {
@@ -116,9 +117,7 @@ class EntryWriter {
       return;
     }
     last_write_ = RegSetValueExA(key_, name, 0, type, data, length);
-    // Memory that runs out fails the whole import, as it does everywhere else, rather than
-    // losing this value from a policy that is then saved.
-    if (last_write_ == ERROR_NOT_ENOUGH_MEMORY || last_write_ == ERROR_OUTOFMEMORY) {
+    if (IsOutOfMemory(last_write_)) {
       LocalFree(name);
       LocalFree(data);
       throw std::bad_alloc();
