@@ -9,6 +9,7 @@
 #include "common/ansi_text.h"
 #include "common/bstr.h"
 #include "common/local_memory.h"
+#include "common/out_of_memory.h"
 #include "entry_parser.h"
 
 namespace {
@@ -104,13 +105,6 @@ void PrintParseFailure(LSTATUS status, const char* line) {
 
 using LocalName = LocalPointer<char>;
 using LocalData = LocalPointer<BYTE>;
-
-// Memory that runs out fails the whole import, as it does everywhere else, rather than losing a
-// value from a policy that is then saved.
-LSTATUS ThrowIfOutOfMemory(LSTATUS status) {
-  if (status == ERROR_NOT_ENOUGH_MEMORY || status == ERROR_OUTOFMEMORY) throw std::bad_alloc();
-  return status;
-}
 
 // A value that is not there counts as removed.
 LSTATUS RemoveValue(HKEY key, const char* name) {
