@@ -31,7 +31,11 @@ void Run(int argc, char* argv[], UniqueBstr& target, UniqueBstr& source) {
   }
   target.reset(AnsiToBstr(argv[1]));
   PolicyScope scope = ScopeFromSwitches(argc, argv);
-  if (HasLocalSwitch(argc, argv)) UseLocalDirectoryServer();
+  if (HasLocalSwitch(argc, argv)) {
+    UseLocalDirectoryServer();
+  } else {
+    UsePdcEmulator();
+  }
   PrintProgress(target.get(), source.get());
   ImportFragment(target.get(), source.get(), scope);
 }
