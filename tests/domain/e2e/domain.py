@@ -20,7 +20,8 @@ REGISTRY_EXTENSION_PAIR = (
 def _settings():
     names = ["domain_sysvol", "domain_base_dn", "domain_dc", "domain_dns", "domain_pid_file",
              "domain_password_file", "domain_realm", "domain_setup", "domain_server_conf",
-             "domain_tls_ca", "domain_alias"]
+             "domain_tls_ca", "domain_alias", "domain_dc2", "domain_dc2_sysvol",
+             "domain_dc2_pid_file"]
     script = 'source "$1/settings" && printf "%s\\n" ' + " ".join('"$%s"' % n for n in names)
     out = subprocess.run(["bash", "-c", script, "bash", str(DOMAIN_DIR)], check=True,
                          capture_output=True, text=True).stdout.splitlines()
@@ -33,9 +34,15 @@ BASE_DN = SETTINGS["domain_base_dn"]
 DC = SETTINGS["domain_dc"]
 # The domain set up as real ones are, whose client files name no server (tests/domain/settings).
 JOINED_HOST = SETTINGS["domain_setup"] == "joined"
-# ldapsearch as Administrator on the controller, whatever the client files name.
-LDAPSEARCH = ["ldapsearch", "-Q", "-H", "ldap://" + DC, "-Y", "GSSAPI", "-N", "-LLL", "-o",
-              "ldif-wrap=no"]
+
+
+def ldapsearch_on(controller):
+    """ldapsearch as Administrator on the controller, whatever the client files name."""
+    return ["ldapsearch", "-Q", "-H", "ldap://" + controller, "-Y", "GSSAPI", "-N", "-LLL", "-o",
+            "ldif-wrap=no"]
+
+
+LDAPSEARCH = ldapsearch_on(DC)
 
 
 def in_domain(args, who="admin", **kwargs):
@@ -71,7 +78,11 @@ class Policy:
 
     @property
     def folder(self):
-        return find_ignoring_case(SYSVOL, [SETTINGS["domain_dns"], "Policies", self.guid])
+        return self.folder_on(SYSVOL)
+
+    def folder_on(self, sysvol):
+        """The policy's folder in a controller's SYSVOL."""
+        return find_ignoring_case(sysvol, [SETTINGS["domain_dns"], "Policies", self.guid])
 
     def half_folder(self, half):
         return find_ignoring_case(self.folder, [half])
@@ -120,8 +131,8 @@ def parse_ldif(text):
     return entries
 
 
-def container_attributes(policy):
-    out = domain_output(LDAPSEARCH + ["-b", policy.dn, "-s", "base", "versionNumber", "gPCMachineExtensionNames",
+def container_attributes(policy, controller=DC):
+    out = domain_output(ldapsearch_on(controller) + ["-b", policy.dn, "-s", "base", "versionNumber", "gPCMachineExtensionNames",
                          "gPCUserExtensionNames", "displayName"])
     return next(iter(parse_ldif(out).values()), {})
 

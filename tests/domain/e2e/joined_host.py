@@ -12,9 +12,11 @@ from pathlib import Path
 import domain
 from domain import policy_state
 from faults import ADDED_ENTRY, KILL_CONTROLLER, expect_failed_run, fragment_adding, machine_import
-from suite import check, expect_saved, expect_unchanged, import_first_settings, progress
+from suite import (check, exit_status, expect_equal, expect_saved, expect_unchanged, failure_line,
+                   import_first_settings, progress)
 
 JOINED = ("joined",)
+NO_PDC_EMULATOR = "Unable to locate the PDC emulator, using global AD\n"
 LDAPS = {"LDAPURI": "ldaps://" + domain.DC}
 TRUSTING_THE_CONTROLLERS_CA = dict(LDAPS, LDAPTLS_CACERT=domain.SETTINGS["domain_tls_ca"])
 
@@ -34,15 +36,19 @@ def controller_name_without_a_service_principal(ctx):
 
 @check(setups=JOINED)
 def realm_without_controller_records(ctx):
-    """A realm for which DNS names no controller: here the configured default realm, which a
-    SASL mechanism that needs no ticket goes by."""
+    """A realm for which DNS names no controller, nor a PDC emulator: here the configured default
+    realm, which a SASL mechanism that needs no ticket goes by. The run says it falls back to
+    any controller, and finds none."""
     elsewhere = ctx.scratch / "krb5-elsewhere.conf"
     elsewhere.write_text("[libdefaults]\n  default_realm = ELSEWHERE.TEST\n")
     nowhere = domain.Policy("%s nowhere" % ctx.tag, "")
     source = fragment_adding(ctx, ADDED_ENTRY)
     result = ctx.run(machine_import(nowhere, source), who="none",
                      env={"KRB5_CONFIG": str(elsewhere), "LDAPSASL_MECH": "EXTERNAL"})
-    expect_failed_run(result, nowhere, source, 0x8007054B)  # ERROR_NO_SUCH_DOMAIN
+    hr = 0x8007054B  # ERROR_NO_SUCH_DOMAIN
+    expect_equal((result.stdout.decode(errors="replace"), result.status),
+                 (NO_PDC_EMULATOR + progress(nowhere.name, source) + failure_line(hr),
+                  exit_status(hr)), "standard output and exit status")
 
 
 def restart_controller(ctx, strong_auth):

@@ -518,4 +518,5 @@ if __name__ == "__main__":
     import faults  # noqa: E402,F401
     import concurrency  # noqa: E402,F401
     import joined_host  # noqa: E402,F401
+    import controllers  # noqa: E402,F401  (last: it adds a second controller)
     sys.exit(main())
