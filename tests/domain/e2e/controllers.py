@@ -4,15 +4,19 @@ names no server writes on the PDC emulator, its directory and its SYSVOL, before
 role moves, and nothing on the other controller; a PDC emulator that does not answer fails the
 run and nothing is written anywhere; "/local" still writes on the controller it names."""
 
+import base64
 import subprocess
 import time
+import uuid
 from contextlib import contextmanager
 from dataclasses import dataclass
 from pathlib import Path
 
 import domain
 from domain import container_attributes, find_ignoring_case, in_domain, read_gpt_version
-from domain import read_registry_pol
+from domain import domain_output, ldapsearch_on, read_registry_pol
+from samba.dcerpc import drsblobs
+from samba.ndr import ndr_unpack
 from faults import (ADDED_ENTRY, FIRST_ENTRY, REPAIR_ENTRY, expect_failed_run, fragment_adding,
                     machine_import)
 from suite import check, expect_equal, progress
@@ -44,6 +48,35 @@ def copy_on(controller, policy, files_only=False):
         attributes = container_attributes(policy, controller)
         files.version_number = int(attributes.get("versionNumber", ["0"])[0])
     return files
+
+
+VERSION_NUMBER_ATTID = 0x0009008D  # versionNumber, 1.2.840.113556.1.2.141
+
+
+def binary_attribute(controller, base, scope, search, attribute):
+    """The values of a binary attribute (base64 in ldapsearch's answer) in the entries found."""
+    out = domain_output(ldapsearch_on(controller) + ["-b", base, "-s", scope, search, attribute])
+    return [base64.b64decode(line.split(":: ", 1)[1]) for line in out.splitlines()
+            if line.startswith(attribute + ":: ")]
+
+
+def controller_that_wrote_the_version(policy, read_on):
+    """The controller where the policy's versionNumber was last changed (the originating
+    controller of its replication metadata), as read_on knows it."""
+    blob = binary_attribute(read_on, policy.dn, "base", "(objectClass=*)",
+                            "replPropertyMetaData")[0]
+    entries = ndr_unpack(drsblobs.replPropertyMetaDataBlob, blob).ctr.array
+    written_by = next(str(entry.originating_invocation_id) for entry in entries
+                      if entry.attid == VERSION_NUMBER_ATTID)
+    for controller in SYSVOLS:
+        name = controller.split(".")[0].upper()
+        settings = "CN=NTDS Settings,CN=%s,CN=Servers,CN=Default-First-Site-Name,CN=Sites," \
+                   "CN=Configuration,%s" % (name, domain.BASE_DN)
+        invocation = binary_attribute(read_on, settings, "base", "(objectClass=*)",
+                                      "invocationId")[0]
+        if str(uuid.UUID(bytes_le=invocation)) == written_by:
+            return controller
+    return written_by
 
 
 def start_second_controller():
@@ -109,8 +142,9 @@ def imports_land_on_the_pdc_emulator(ctx):
     copy_sysvol_to(DC2, policy)
     first = fragment_adding(ctx, FIRST_ENTRY)
     ctx.import_and_expect(policy.name, first, ["/machine"], progress(policy.name, first), 0)
-    expect_equal((copy_on(DC1, policy), copy_on(DC2, policy, files_only=True)),
-                 (ControllerCopy([FIRST_ENTRY], 1, 1), ControllerCopy(None, 0)),
+    expect_equal((copy_on(DC1, policy), copy_on(DC2, policy, files_only=True),
+                  controller_that_wrote_the_version(policy, DC1)),
+                 (ControllerCopy([FIRST_ENTRY], 1, 1), ControllerCopy(None, 0), DC1),
                  "the policy on each controller after an import with dc1 the PDC emulator")
 
     # The copy and the replication that follow an edit, then the role moves to dc2.
@@ -120,8 +154,9 @@ def imports_land_on_the_pdc_emulator(ctx):
     with pdc_role_on_second_controller():
         ctx.import_and_expect(policy.name, added, ["/machine"], progress(policy.name, added), 0)
         on_dc1 = ControllerCopy([FIRST_ENTRY], 1)
-        expect_equal((copy_on(DC1, policy, files_only=True), copy_on(DC2, policy)),
-                     (on_dc1, ControllerCopy([FIRST_ENTRY, ADDED_ENTRY], 2, 2)),
+        expect_equal((copy_on(DC1, policy, files_only=True), copy_on(DC2, policy),
+                      controller_that_wrote_the_version(policy, DC2)),
+                     (on_dc1, ControllerCopy([FIRST_ENTRY, ADDED_ENTRY], 2, 2), DC2),
                      "the policy on each controller after an import with dc2 the PDC emulator")
 
         replicate_domain_partition(DC1, DC2)
@@ -144,6 +179,7 @@ def local_switch_on_the_other_controller(ctx):
     source = fragment_adding(ctx, FIRST_ENTRY)
     ctx.import_and_expect(policy.name, source, ["/machine", "/local"],
                           progress(policy.name, source), 0, hostname=DC2.split(".")[0])
-    expect_equal((copy_on(DC1, policy, files_only=True), copy_on(DC2, policy)),
-                 (ControllerCopy(None, 0), ControllerCopy([FIRST_ENTRY], 1, 1)),
+    expect_equal((copy_on(DC1, policy, files_only=True), copy_on(DC2, policy),
+                  controller_that_wrote_the_version(policy, DC2)),
+                 (ControllerCopy(None, 0), ControllerCopy([FIRST_ENTRY], 1, 1), DC2),
                  "the policy on each controller after an import with /local on dc2")
