@@ -12,11 +12,12 @@ from contextlib import contextmanager
 from dataclasses import dataclass
 from pathlib import Path
 
+from samba.dcerpc import drsblobs
+from samba.ndr import ndr_unpack
+
 import domain
 from domain import container_attributes, find_ignoring_case, in_domain, read_gpt_version
 from domain import domain_output, ldapsearch_on, read_registry_pol
-from samba.dcerpc import drsblobs
-from samba.ndr import ndr_unpack
 from faults import (ADDED_ENTRY, FIRST_ENTRY, REPAIR_ENTRY, expect_failed_run, fragment_adding,
                     machine_import)
 from suite import check, expect_equal, progress
@@ -104,7 +105,7 @@ def replicate_domain_partition(destination, source):
 def move_pdc_role(to, previous):
     """The role moves, and DNS names its new holder, as the controller's DNS update would. A
     controller just started answers LDAP a moment before it can take a role."""
-    for attempt in range(10):
+    for _ in range(10):
         transfer = in_domain(["samba-tool", "fsmo", "transfer", "--role=pdc", "-H", "ldap://" + to,
                               "--use-kerberos=required"], capture_output=True)
         if transfer.returncode == 0:
@@ -128,10 +129,29 @@ def pdc_role_on_second_controller():
         move_pdc_role(DC1, DC2)
 
 
+def process_tree(pid):
+    """pid and every process it started, and they started."""
+    parents = {}
+    for stat in Path("/proc").glob("[0-9]*/stat"):
+        try:
+            fields = stat.read_text().rsplit(")", 1)[1].split()
+        except OSError:
+            continue  # ended meanwhile
+        parents.setdefault(int(fields[1]), []).append(int(stat.parent.name))
+    tree, pending = [], [pid]
+    while pending:
+        tree.append(pending.pop())
+        pending.extend(parents.get(tree[-1], []))
+    return tree
+
+
 def stop_second_controller():
+    """Ends dc2's samba, which ends its smbd and winbindd, and waits until none of them runs, so
+    that a new start finds its addresses free."""
     pid = int(Path(domain.SETTINGS["domain_dc2_pid_file"]).read_text())
+    tree = process_tree(pid)
     subprocess.run(["kill", "-TERM", str(pid)], check=True)
-    while Path("/proc/%d" % pid).exists():
+    while any(Path("/proc/%d" % each).exists() for each in tree):
         time.sleep(0.1)
 
 
