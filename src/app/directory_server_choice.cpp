@@ -1,5 +1,7 @@
 #include "directory_server_choice.h"
 
+// The network management headers use the types windows.h defines.
+#include <windows.h>
 #include <dsgetdc.h>
 #include <lmcons.h>
 #include <lmapibuf.h>
