@@ -144,6 +144,7 @@ TEST(AllocationFailureTest, RegistryFunctionsReturnNotEnoughMemory) {
   static const char kList[] = "a\0\xc3\xa9\0";
   auto step = [&](int index) -> long {
     char name[64];
+    char16_t wide_name[64];
     DWORD name_size = sizeof name;
     BYTE data[64];
     DWORD data_size = sizeof data;
@@ -162,16 +163,29 @@ TEST(AllocationFailureTest, RegistryFunctionsReturnNotEnoughMemory) {
       case 4:
         return RegEnumValueA(key, 0, name, &name_size, nullptr, nullptr, data, &data_size);
       case 5:
-        return RegOpenKeyExA(root, "software\\policies", 0, KEY_READ, &opened);
+        return RegSetValueExW(key, u"Wide \u00e9", 0, REG_EXPAND_SZ,
+                              reinterpret_cast<const BYTE*>(u"%x%"), 8);
       case 6:
-        return RegEnumKeyExA(opened, 0, name, &name_size, nullptr, nullptr, nullptr, nullptr);
+        return RegEnumValueW(key, 2, wide_name, &name_size, nullptr, nullptr, data, &data_size);
       case 7:
+        return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                nullptr, nullptr, nullptr, nullptr);
+      case 8:
+        return RegOpenKeyExW(root, u"software\\policies", 0, KEY_READ, &opened);
+      case 9:
+        return RegEnumKeyExW(opened, 0, wide_name, &name_size, nullptr, nullptr, nullptr, nullptr);
+      case 10:
+        RegCloseKey(std::exchange(opened, nullptr));
+        return RegOpenKeyExA(root, "software\\policies", 0, KEY_READ, &opened);
+      case 11:
+        return RegEnumKeyExA(opened, 0, name, &name_size, nullptr, nullptr, nullptr, nullptr);
+      case 12:
         return RegDeleteKeyA(opened, "R\xc3\xa9gion");
       default:
         return RegCloseKey(std::exchange(opened, nullptr));
     }
   };
-  SweepAllocationFailures(9, ERROR_NOT_ENOUGH_MEMORY, step, reset);
+  SweepAllocationFailures(14, ERROR_NOT_ENOUGH_MEMORY, step, reset);
   close();
 }
 
