@@ -101,6 +101,20 @@ void PrintParseFailure(LSTATUS status, const char* line) {
   std::printf("Error %d, unable to parse entry: %s\n", static_cast<int>(status), line);
 }
 
+// RegSetValueExW with the name given in the ANSI code page, converted as RegSetValueExA converts
+// it: a name whose bytes are no text in the code page is refused, never stored as U+FFFD.
+LSTATUS SetValueAsStored(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD length) {
+  UniqueBstr wide_name;
+  if (name != nullptr && *name != '\0') {
+    int units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, nullptr, 0);
+    if (units <= 0) return ERROR_NO_UNICODE_TRANSLATION;
+    wide_name.reset(SysAllocStringLen(nullptr, static_cast<UINT>(units - 1)));
+    if (wide_name.get() == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, wide_name.get(), units);
+  }
+  return RegSetValueExW(key, wide_name.get(), 0, type, data, length);
+}
+
 // Parses joined entries and writes their values, remembering the last write's status.
 class EntryWriter {
  public:
@@ -111,11 +125,12 @@ class EntryWriter {
     LPBYTE data = nullptr;
     DWORD length = 0;
     DWORD type = 0;
-    if (!ParseEntry(entry, &name, &data, &length, &type)) {
+    DataForm form = DataForm::AnsiText;
+    if (!ParseEntry(entry, &name, &data, &length, &type, &form)) {
       PrintParseFailure(last_write_, last_line);
       return;
     }
-    last_write_ = RegSetValueExA(key_, name, 0, type, data, length);
+    last_write_ = SetValue(name, type, data, length, form);
     // Memory that runs out fails the whole import, as it does everywhere else, rather than
     // losing this value from a policy that is then saved.
     if (last_write_ == ERROR_NOT_ENOUGH_MEMORY || last_write_ == ERROR_OUTOFMEMORY) {
@@ -132,6 +147,11 @@ class EntryWriter {
   }
 
  private:
+  LSTATUS SetValue(const char* name, DWORD type, const BYTE* data, DWORD length, DataForm form) {
+    if (form == DataForm::AnsiText) return RegSetValueExA(key_, name, 0, type, data, length);
+    return SetValueAsStored(key_, name, type, data, length);
+  }
+
   HKEY key_;
   // The most recent write's status, which a later parse failure reports.
   LSTATUS last_write_ = ERROR_SUCCESS;

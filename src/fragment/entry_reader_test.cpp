@@ -116,8 +116,8 @@ const ReaderCase kCases[] = {
       {"N", REG_DWORD, {0x2a, 0, 0, 0}},
       {"B", REG_BINARY, {1, 0xff}},
       {"Q", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}},
-      {"E", REG_EXPAND_SZ, {'%', 'A', 0, 0}},
-      {"M", REG_MULTI_SZ, {'a', 0, 'b', 0, 0, 0}}}},
+      {"E", REG_EXPAND_SZ, {'%', 'A', 0}},
+      {"M", REG_MULTI_SZ, {'a', 0, 'b', 0, 0}}}},
     {"a list over three lines is one value",
      {"\"B\"=hex:01,02,\\", "03,04,\\", "05", "\"N\"=dword:1"},
      "",
@@ -231,8 +231,8 @@ TEST_F(EntryReaderTest, LongValueOverThousandsOfLines) {
 TEST_F(EntryReaderTest, TrailByteBackslashDoesNotContinue) {
   REQUIRE_CODE_PAGE(936);
   EXPECT_EQ(Import({"\"S\"=\"\xd6\xd0\x81\x5c\"", "\"N\"=dword:1"}, key_), "");
-  EXPECT_EQ(AsSet(Values(key_)), AsSet({{"S", REG_SZ, Text("\xd6\xd0\x81\x5c")},
-                                         {"N", REG_DWORD, {1, 0, 0, 0}}}));
+  EXPECT_EQ(AsSet(Values(key_)),
+            AsSet({{"S", REG_SZ, Text("\xd6\xd0\x81\x5c")}, {"N", REG_DWORD, {1, 0, 0, 0}}}));
 }
 
 // A lead byte whose trail byte is missing is no character: it is kept, not read as a question
