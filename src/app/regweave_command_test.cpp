@@ -4,6 +4,8 @@
 
 #include <climits>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@ const char kUsage[] =
     "  /machine  Specifies that HKEY_LOCAL_MACHINE is valid.\n"
     "  /user     Specifies that HKEY_CURRENT_USER is valid.\n"
     "  /local    Specified that the AD on the local server will be used.\n"
+    "  /export   Specifies that the GPO is written to source as a REG fragment.\n"
     "\n"
     "REGWEAVE /?\n"
     "  /?        Displays usage.\n\n";
@@ -83,6 +86,7 @@ TEST_F(CommandTest, UsageSyntaxAndMissingScope) {
       {"no scope switch", {"Some Policy", "f.reg"}, kMissingScope, 87},
       {"/abs and no scope switch", {"Some Policy", "f.reg", "/abs"}, kMissingScope, 87},
       {"scope switch as source", {"Some Policy", "/user"}, kMissingScope, 87},
+      {"export beside whatif", {"P", "f.reg", "/user", "/EXPORT", "/whatif"}, kMissingScope, 87},
   };
   for (const Row& row : rows) {
     ProcessResult result = Run(REGWEAVE_PROGRAM, row.arguments);
@@ -130,6 +134,29 @@ TEST_F(CommandTest, ProgressLinesAndSourceCompletion) {
     EXPECT_EQ(result.output, row.output + kFragmentMissing) << row.name;
     EXPECT_EQ(result.exit_status, 2) << row.name << ": ERROR_FILE_NOT_FOUND";
   }
+}
+
+// An export's file is made before the directory is asked anything, and never over another.
+TEST_F(CommandTest, ExportStopsBeforeTheDirectoryWhenItsFileCannotBeMade) {
+  const std::string taken = folder_ + "/taken.reg";
+  std::ofstream(taken) << "kept";
+  const Row rows[] = {
+      {"file exists", {"P", taken, "/abs", "/machine", "/Export"}, "hr=0x80070050", 80},
+      {"no such folder",
+       {"P", folder_ + "/no/f.reg", "/abs", "/user", "/export"},
+       "hr=0x80070003",
+       3},
+  };
+  for (const Row& row : rows) {
+    ProcessResult result = Run(REGWEAVE_PROGRAM, row.arguments);
+    EXPECT_EQ(result.output,
+              Progress("P", row.arguments[1]) + "Error occured. " + row.output + "\n")
+        << row.name;
+    EXPECT_EQ(result.exit_status, row.status) << row.name;
+  }
+  std::ifstream kept(taken);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
+  unlink(taken.c_str());
 }
 
 TEST_F(CommandTest, GbkLocale) {
