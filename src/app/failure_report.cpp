@@ -17,6 +17,7 @@ HRESULT HresultFromLastError() {
 
 }  // namespace
 
+// "occured" is the tool's own spelling, kept on purpose: scripts search the output for it.
 int ReportCurrentFailure() {
   try {
     throw;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 void PrintUsage() {
+  // "Specified" on two lines is the tool's own wording, kept on purpose: scripts compare it.
   std::printf("Imports a REG fragment into a named Group Policy Object.\n\n");
   std::printf("REGWEAVE target source [/abs] /machine | /user [/local]\n\n");
   std::printf("  target    Specifies the GPO to update.\n");

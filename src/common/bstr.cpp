@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "out_of_memory.h"
+
 BSTR AnsiToBstr(const char* text) {
   int wide_length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
   if (wide_length <= 0) return nullptr;
@@ -39,8 +41,15 @@ std::string BstrToAnsi(BSTR text) {
   int wide_length = static_cast<int>(SysStringLen(text));
   if (wide_length == 0) return std::string();
   int length = WideCharToMultiByte(CP_ACP, 0, text, wide_length, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
+  if (length <= 0) {
+    // An empty string in place of text the conversion had no memory for would drop an entry.
+    ThrowIfOutOfMemory(GetLastError());
+    return std::string();
+  }
   std::string result(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, wide_length, result.data(), length, nullptr, nullptr);
+  length =
+      WideCharToMultiByte(CP_ACP, 0, text, wide_length, result.data(), length, nullptr, nullptr);
+  if (length <= 0) ThrowIfOutOfMemory(GetLastError());
+  result.resize(length > 0 ? static_cast<size_t>(length) : 0);
   return result;
 }

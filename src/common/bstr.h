@@ -45,5 +45,6 @@ inline BSTR JoinBstr(BSTR first, BSTR second) {
   return JoinBstr(first, second, SysStringLen(second));
 }
 
-// The text converted to the ANSI code page, for printing and for 8-bit interfaces.
+// The text converted to the ANSI code page, for printing and for 8-bit interfaces. Raises
+// std::bad_alloc when memory runs out; empty when the text cannot be converted otherwise.
 std::string BstrToAnsi(BSTR text);

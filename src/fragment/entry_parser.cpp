@@ -8,14 +8,12 @@
 #include <string>
 
 #include "common/ansi_text.h"
+#include "common/local_memory.h"
 #include "hex_number.h"
 
 namespace {
 
-struct LocalFreeDeleter {
-  void operator()(void* block) const { LocalFree(block); }
-};
-using LocalBuffer = std::unique_ptr<BYTE, LocalFreeDeleter>;
+using LocalBuffer = LocalPointer<BYTE>;
 
 // How a value's text is read. The first marker found anywhere in the value text decides,
 // wherever it stands, in the order of kMarkers; a typed list ("hex(N):") is looked for after them.
@@ -264,7 +262,23 @@ const char* ValueTextBeforeComment(const char* value_text, std::string* cut) {
   return cut->c_str();
 }
 
+// A minus sign alone, or before a comment.
+bool IsDeletionText(const char* value_text) {
+  while (IsBlank(*value_text)) ++value_text;
+  if (*value_text++ != '-') return false;
+  while (IsBlank(*value_text)) ++value_text;
+  return *value_text == '\0' || *value_text == ';';
+}
+
 }  // namespace
+
+bool ParseDeletion(const char* entry, LPSTR* name) {
+  const char* equals = FindAnsiChar(entry, '=');
+  if (equals == nullptr) return false;
+  if (!IsDeletionText(equals + 1)) return false;
+  *name = entry[0] != '@' ? reinterpret_cast<LPSTR>(ReadName(entry, equals).release()) : nullptr;
+  return true;
+}
 
 bool ParseEntry(const char* entry, LPSTR* name, LPBYTE* data, DWORD* length, DWORD* type,
                 DataForm* form) {

@@ -1,5 +1,6 @@
 // ParseEntry: turns one entry of a REG fragment section ("name"=value text, continuation lines
-// already joined) into the value name, registry type and data bytes that a value write needs.
+// already joined) into the value name, registry type and data bytes that a value write needs;
+// ParseDeletion reads the editor's value deletion, "name"=-.
 #pragma once
 
 #include <windows.h>
@@ -15,3 +16,9 @@ enum class DataForm { AnsiText, AsStored };
 // out throws std::bad_alloc.
 bool ParseEntry(const char* entry, LPSTR* name, LPBYTE* data, DWORD* length, DWORD* type,
                 DataForm* form);
+
+// True when the entry deletes a value: a minus sign alone as its value text, blanks around it and
+// a ';' comment after it allowed. *name is then read as ParseEntry reads it (null for the key's
+// default value, "@=-"), a LocalAlloc buffer the caller releases with LocalFree; otherwise
+// nothing is allocated and *name is left alone.
+bool ParseDeletion(const char* entry, LPSTR* name);

@@ -143,7 +143,8 @@ TEST(ParseEntryTest, ReadsNameTypeAndData) {
 
 TEST(ParseEntryTest, RejectsEntriesWithoutEqualsOrMarker) {
   const char* const rejected[] = {
-      "", R"("abc")", R"("X"=-)", R"("X"=DWORD:1)", R"("X"=HEX:01)", "just text",
+      "", R"("abc")", R"("X"=-)", R"("X"=-x)", R"("X"=- x)", R"("X"=DWORD:1)", R"("X"=HEX:01)",
+      "just text",
       // Type numbers of no digits, of more than a DWORD's, of other characters.
       R"("X"=hex():01)", R"("X"=hex(100000000):01)", R"("X"=hex(g):01)", R"("X"=hex(2:01)",
       // A 32-bit number of other than four items.
@@ -164,6 +165,32 @@ TEST(ParseEntryTest, RejectsEntriesWithoutEqualsOrMarker) {
     EXPECT_EQ(data, reinterpret_cast<LPBYTE>(0x2)) << entry;
     EXPECT_EQ(length, 3u) << entry;
     EXPECT_EQ(type, 4u) << entry;
+  }
+}
+
+TEST(ParseEntryTest, ReadsValueDeletions) {
+  struct Row {
+    const char* entry;
+    const char* name;  // kDefault for the key's default value, "-" when it is no deletion
+  };
+  const Row rows[] = {
+      {R"("X"=-)", "X"},   {R"(@=-)", kDefault}, {"\"X\"= -\t; off", "X"},
+      {R"("X"=-;)", "X"},  {R"("X"=-x)", "-"},   {R"("X"=--)", "-"},
+      {R"("X"="-")", "-"}, {R"("X"-)", "-"},     {R"("a=b"=-)", "-"},
+  };
+  for (const Row& row : rows) {
+    LPSTR name = reinterpret_cast<LPSTR>(0x1);
+    bool deletion = ParseDeletion(row.entry, &name);
+    EXPECT_EQ(deletion, std::string("-") != (row.name ? row.name : "")) << row.entry;
+    if (!deletion) {
+      EXPECT_EQ(name, reinterpret_cast<LPSTR>(0x1)) << row.entry;
+      continue;
+    }
+    EXPECT_EQ(name == nullptr, row.name == kDefault) << row.entry;
+    if (name != nullptr) {
+      EXPECT_STREQ(name, row.name) << row.entry;
+    }
+    LocalFree(name);
   }
 }
 

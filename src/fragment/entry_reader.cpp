@@ -8,6 +8,8 @@
 
 #include "common/ansi_text.h"
 #include "common/bstr.h"
+#include "common/local_memory.h"
+#include "common/out_of_memory.h"
 #include "entry_parser.h"
 
 namespace {
@@ -115,35 +117,44 @@ LSTATUS SetValueAsStored(HKEY key, const char* name, DWORD type, const BYTE* dat
   return RegSetValueExW(key, wide_name.get(), 0, type, data, length);
 }
 
-// Parses joined entries and writes their values, remembering the last write's status.
+using LocalName = LocalPointer<char>;
+using LocalData = LocalPointer<BYTE>;
+
+// A value that is not there counts as removed.
+LSTATUS RemoveValue(HKEY key, const char* name) {
+  LSTATUS status = RegDeleteValueA(key, name);
+  return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
+// Parses joined entries and writes their values, remembering the last write's status. A value
+// and its delete record never stand side by side in one key: writing either removes the other.
 class EntryWriter {
  public:
   explicit EntryWriter(HKEY key) : key_(key) {}
 
   void Write(const char* entry, const char* last_line) {
-    LPSTR name = nullptr;
-    LPBYTE data = nullptr;
+    LPSTR deleted = nullptr;
+    if (ParseDeletion(entry, &deleted)) {
+      LocalName name(deleted);
+      Delete(name.get());
+      return;
+    }
+    LPSTR parsed_name = nullptr;
+    LPBYTE parsed_data = nullptr;
     DWORD length = 0;
     DWORD type = 0;
     DataForm form = DataForm::AnsiText;
-    if (!ParseEntry(entry, &name, &data, &length, &type, &form)) {
+    if (!ParseEntry(entry, &parsed_name, &parsed_data, &length, &type, &form)) {
       PrintParseFailure(last_write_, last_line);
       return;
     }
-    last_write_ = SetValue(name, type, data, length, form);
-    // Memory that runs out fails the whole import, as it does everywhere else, rather than
-    // losing this value from a policy that is then saved.
-    if (last_write_ == ERROR_NOT_ENOUGH_MEMORY || last_write_ == ERROR_OUTOFMEMORY) {
-      LocalFree(name);
-      LocalFree(data);
-      throw std::bad_alloc();
+    LocalName name(parsed_name);
+    LocalData data(parsed_data);
+    last_write_ = ThrowIfOutOfMemory(RemoveValue(key_, DeleteRecordName(name.get())));
+    if (last_write_ == ERROR_SUCCESS) {
+      last_write_ = ThrowIfOutOfMemory(SetValue(name.get(), type, data.get(), length, form));
     }
-    if (last_write_ != ERROR_SUCCESS) {
-      std::printf("Error %d, unable to write value: %s\n", static_cast<int>(last_write_),
-                  name != nullptr ? name : "(null)");
-    }
-    LocalFree(name);
-    LocalFree(data);
+    if (last_write_ != ERROR_SUCCESS) PrintFailure("write value", name.get());
   }
 
  private:
@@ -152,9 +163,37 @@ class EntryWriter {
     return SetValueAsStored(key_, name, type, data, length);
   }
 
+  // "**del." and the value's name: the record that has clients delete that value, as the group
+  // policy editor writes it, with a single blank as its text. The default value's record is
+  // "**del." alone.
+  const char* DeleteRecordName(const char* name) {
+    record_name_.assign("**del.").append(name != nullptr ? name : "");
+    return record_name_.c_str();
+  }
+
+  // The value leaves the policy's key and its delete record takes its place, also when the
+  // policy did not set it: the point is to delete it on every client.
+  void Delete(const char* name) {
+    static const char kBlank[] = " ";
+    last_write_ = ThrowIfOutOfMemory(RemoveValue(key_, name));
+    if (last_write_ == ERROR_SUCCESS) {
+      last_write_ =
+          ThrowIfOutOfMemory(RegSetValueExA(key_, DeleteRecordName(name), 0, REG_SZ,
+                                            reinterpret_cast<const BYTE*>(kBlank), sizeof kBlank));
+    }
+    if (last_write_ != ERROR_SUCCESS) PrintFailure("delete value", name);
+  }
+
+  // The default value prints as "(null)".
+  void PrintFailure(const char* action, const char* name) const {
+    std::printf("Error %d, unable to %s: %s\n", static_cast<int>(last_write_), action,
+                name != nullptr ? name : "(null)");
+  }
+
   HKEY key_;
   // The most recent write's status, which a later parse failure reports.
   LSTATUS last_write_ = ERROR_SUCCESS;
+  std::string record_name_;
 };
 
 }  // namespace

@@ -164,17 +164,30 @@ const ReaderCase kCases[] = {
      {{"N", REG_DWORD, {1, 0, 0, 0}}},
      65001},
 #endif
-    {"a value deletion is not parsed; no write before it",
-     {"\"X\"=-"},
-     "Error 0, unable to parse entry: \"X\"=-\n",
-     {}},
+    // A deletion takes the value out and leaves its delete record, set or not before; a value
+    // written removes its record, so the two never stand side by side.
+    {"deletions, in another case, with blanks and a comment, of the default value",
+     {"\"X\"=dword:1", "\"Keep\"=dword:2", "\"x\"= - ; gone", "\"Y\"=-", "@=-"},
+     "",
+     {{"Keep", REG_DWORD, {2, 0, 0, 0}},
+      {"**del.x", REG_SZ, Text(" ")},
+      {"**del.Y", REG_SZ, Text(" ")},
+      {"**del.", REG_SZ, Text(" ")}}},
+    {"the later of a value and its deletion wins",
+     {"\"X\"=-", "\"x\"=dword:1", "\"Y\"=dword:2", "\"Y\"=-"},
+     "",
+     {{"x", REG_DWORD, {1, 0, 0, 0}}, {"**del.Y", REG_SZ, Text(" ")}}},
+    {"a minus with more text, or inside a string, is no deletion",
+     {"\"X\"=-x", "\"S\"=\"-\""},
+     "Error 0, unable to parse entry: \"X\"=-x\n",
+     {{"S", REG_SZ, Text("-")}}},
 #ifndef _WIN32
     // Linux only: the Windows registry keeps a value of any size; Registry.pol, which the
     // Linux platform writes at once, holds at most 65,535 bytes.
     {"a refused write's code reaches later parse failures until a write succeeds",
-     {"\"Big\"=hex:" + HugeList(), "\"X\"=-", "\"N\"=dword:1", "\"Y\"=-"},
+     {"\"Big\"=hex:" + HugeList(), "\"X\"=-x", "\"N\"=dword:1", "\"Y\"=-x"},
      "Error " + kFileTooLarge + ", unable to write value: Big\n" + "Error " + kFileTooLarge +
-         ", unable to parse entry: \"X\"=-\n" + "Error 0, unable to parse entry: \"Y\"=-\n",
+         ", unable to parse entry: \"X\"=-x\n" + "Error 0, unable to parse entry: \"Y\"=-x\n",
      {{"N", REG_DWORD, {1, 0, 0, 0}}}},
     {"a refused default value prints (null)",
      {"@=hex:" + HugeList()},
@@ -207,10 +220,12 @@ TEST_F(EntryReaderTest, ClosedKeyFailsEveryWrite) {
 TEST_F(EntryReaderTest, WriteRefusedWithCodeFiveReachesTheParseFailure) {
   HKEY read_only = nullptr;
   ASSERT_EQ(RegOpenKeyExA(key_, nullptr, 0, KEY_READ, &read_only), 0);
-  EXPECT_EQ(Import({"\"S\"=\"x\"", "\"X\"=-", "@=\"y\"", "bad"}, read_only),
+  EXPECT_EQ(Import({"\"S\"=\"x\"", "\"X\"=-x", "@=\"y\"", "\"D\"=-", "@=-", "bad"}, read_only),
             "Error 5, unable to write value: S\n"
-            "Error 5, unable to parse entry: \"X\"=-\n"
+            "Error 5, unable to parse entry: \"X\"=-x\n"
             "Error 5, unable to write value: (null)\n"
+            "Error 5, unable to delete value: D\n"
+            "Error 5, unable to delete value: (null)\n"
             "Error 5, unable to parse entry: bad\n");
   EXPECT_EQ(Values(key_), std::vector<Value>{});
   RegCloseKey(read_only);

@@ -11,6 +11,7 @@
 #include "common/ansi_text.h"
 #include "ansi_path.h"
 #include "common/bstr.h"
+#include "common/out_of_memory.h"
 #include "entry_reader.h"
 #include "profile_list.h"
 
@@ -66,6 +67,7 @@ void WriteSection(HKEY key, const char* section, const char* subkey, const std::
   HKEY created = nullptr;
   LSTATUS status = RegCreateKeyExA(key, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                                    nullptr, &created, nullptr);
+  ThrowIfOutOfMemory(status);
   if (status != ERROR_SUCCESS) {
     std::printf("Error %d, unable to create key: %s\n", static_cast<int>(status), subkey);
     return;
@@ -81,6 +83,7 @@ void WriteSection(HKEY key, const char* section, const char* subkey, const std::
 // refuses a key it protects.
 void DeleteSection(HKEY key, const char* root, const char* subkey) {
   LSTATUS status = *subkey == '\0' ? ERROR_ACCESS_DENIED : RegDeleteKeyA(key, subkey);
+  ThrowIfOutOfMemory(status);
   if (status != ERROR_SUCCESS) {
     std::printf("Error %d, unable to delete key: %s\n", static_cast<int>(status),
                 *subkey == '\0' ? root : subkey);

@@ -4,6 +4,8 @@
 #include <limits>
 #include <new>
 
+#include "common/out_of_memory.h"
+
 namespace {
 
 // Large enough for the sections of most fragments; reused and grown for larger ones.
@@ -14,7 +16,7 @@ constexpr size_t kMaxCapacity = std::numeric_limits<DWORD>::max();
 // could not read the file.
 const char* EmptyOrFailed(DWORD error) {
   if (error == ERROR_SUCCESS) return "";
-  if (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY) throw std::bad_alloc();
+  ThrowIfOutOfMemory(error);
   throw ProfileReadError(error);
 }
 

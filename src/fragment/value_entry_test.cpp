@@ -34,7 +34,8 @@ WideText FromAnsi(const char* text, int length) {
 }
 
 // The entry as the import reads it: continuation lines joined, and parsed; the record it writes,
-// string text taken into UTF-16 with a terminator as RegSetValueExA takes it.
+// string text taken into UTF-16 with a terminator as RegSetValueExA takes it, and a deletion's
+// delete record.
 bool ReadBack(const WideText& entry, ValueRecord* record) {
   WideText joined = entry;
   const WideText continuation = Wide(u"\\\r\n  ");
@@ -47,6 +48,13 @@ bool ReadBack(const WideText& entry, ValueRecord* record) {
   WideCharToMultiByte(CP_ACP, 0, joined.data(), static_cast<int>(joined.size()), &ansi[0], bytes,
                       nullptr, nullptr);
   LPSTR name = nullptr;
+  if (ParseDeletion(ansi.c_str(), &name)) {
+    std::string deleted = std::string("**del.") + (name != nullptr ? name : "");
+    LocalFree(name);
+    *record = {
+        FromAnsi(deleted.c_str(), static_cast<int>(deleted.size())), REG_SZ, {0x20, 0, 0, 0}};
+    return true;
+  }
   LPBYTE data = nullptr;
   DWORD length = 0;
   DataForm form = DataForm::AnsiText;
@@ -69,7 +77,6 @@ struct EntryCase {
   DWORD type;
   Bytes data;
   std::u16string entry;  // lines joined by CRLF
-  bool reads_back = true;
 };
 
 const std::u16string kNul(1, u'\0');
@@ -101,8 +108,8 @@ const EntryCase kEntryCases[] = {
      u"\"Blob\"=hex:ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,\\\r\n"
      u"  ab,ab,ab"},
     // Delete records: as the deletion they stand for only when spelled as the import writes them.
-    {u"**del.Wallpaper", REG_SZ, {0x20, 0, 0, 0}, u"\"Wallpaper\"=-", false},
-    {u"**del.", REG_SZ, {0x20, 0, 0, 0}, u"@=-", false},
+    {u"**del.Wallpaper", REG_SZ, {0x20, 0, 0, 0}, u"\"Wallpaper\"=-"},
+    {u"**del.", REG_SZ, {0x20, 0, 0, 0}, u"@=-"},
     {u"**Del.Wallpaper", REG_SZ, {0x20, 0, 0, 0}, u"\"**Del.Wallpaper\"=\" \""},
     {u"**del.X", REG_SZ, Utf16Data(u"no" + kNul), u"\"**del.X\"=\"no\""},
     {u"**delvals.", REG_SZ, {0x20, 0, 0, 0}, u"\"**delvals.\"=\" \""},
@@ -117,7 +124,6 @@ TEST(ValueEntryTest, WritesTheMostReadableFormThatReadsBack) {
     WideText entry;
     ASSERT_EQ(ValueEntry(value, &entry), ERROR_SUCCESS);
     EXPECT_EQ(entry, Wide(row.entry));
-    if (!row.reads_back) continue;
     ValueRecord back{};
     ASSERT_TRUE(ReadBack(entry, &back));
     EXPECT_EQ(back.name, value.name);

@@ -1,8 +1,10 @@
-// The registry functions and the group policy object class run with each allocation in turn
-// failing: every call must answer with its usual result or its out-of-memory code, and none may
-// let an exception out. This binary replaces the global operator new to make that happen.
+// The registry functions, the group policy object class and the tool's fragment import on top of
+// them run with each allocation in turn failing: every call must answer with its usual result or
+// its out-of-memory code, and none may let an exception out. This binary replaces the global
+// operator new to make that happen.
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <new>
 #include <utility>
@@ -11,7 +13,11 @@
 #include <gpedit.h>
 #include <windows.h>
 
+#include "common/bstr.h"
+#include "fragment/fragment_file.h"
 #include "registry/hive.h"
+#include "support/scratch_folder.h"
+#include "support/test_locale.h"
 
 // The replacements below take memory with malloc and give it back with free; the compiler,
 // inlining them, takes that for a mismatch.
@@ -171,21 +177,23 @@ TEST(AllocationFailureTest, RegistryFunctionsReturnNotEnoughMemory) {
         return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                 nullptr, nullptr, nullptr, nullptr);
       case 8:
-        return RegOpenKeyExW(root, u"software\\policies", 0, KEY_READ, &opened);
+        return RegDeleteValueA(key, "liste \xc3\xa9");
       case 9:
-        return RegEnumKeyExW(opened, 0, wide_name, &name_size, nullptr, nullptr, nullptr, nullptr);
+        return RegOpenKeyExW(root, u"software\\policies", 0, KEY_READ, &opened);
       case 10:
+        return RegEnumKeyExW(opened, 0, wide_name, &name_size, nullptr, nullptr, nullptr, nullptr);
+      case 11:
         RegCloseKey(std::exchange(opened, nullptr));
         return RegOpenKeyExA(root, "software\\policies", 0, KEY_READ, &opened);
-      case 11:
-        return RegEnumKeyExA(opened, 0, name, &name_size, nullptr, nullptr, nullptr, nullptr);
       case 12:
+        return RegEnumKeyExA(opened, 0, name, &name_size, nullptr, nullptr, nullptr, nullptr);
+      case 13:
         return RegDeleteKeyA(opened, "R\xc3\xa9gion");
       default:
         return RegCloseKey(std::exchange(opened, nullptr));
     }
   };
-  SweepAllocationFailures(14, ERROR_NOT_ENOUGH_MEMORY, step, reset);
+  SweepAllocationFailures(15, ERROR_NOT_ENOUGH_MEMORY, step, reset);
   close();
 }
 
@@ -218,6 +226,64 @@ TEST(AllocationFailureTest, GroupPolicyObjectReturnsOutOfMemory) {
   };
   SweepAllocationFailures(4, E_OUTOFMEMORY, step, reset);
   CoUninitialize();
+}
+
+// An import either stores every entry or fails as a whole with E_OUTOFMEMORY: the policy is saved
+// only after a successful one, so a value dropped for want of memory would be lost silently.
+TEST(AllocationFailureTest, FragmentImportStoresEverythingOrRunsOutOfMemory) {
+  // In GBK, non-ASCII entries are joined through UTF-16 and converted back (BstrToAnsi).
+  ScopedLocale gbk(kGbkLocale);
+  ASSERT_TRUE(gbk.active());
+  ScratchFolder folder;
+  std::string path = folder.path() + "/fragment.reg";
+  std::ofstream(path, std::ios::binary) << "REGEDIT4\n"
+                                           "[HKEY_LOCAL_MACHINE\\Software\\Old]\n"
+                                           "[-HKEY_LOCAL_MACHINE\\Software\\Old]\n"
+                                           "[HKEY_LOCAL_MACHINE\\Software\\\xD6\xD0]\n"
+                                           "\"\xD6\xD0\"=\"\xCE\xC4\\\n"
+                                           "\xD7\xD6\"\n"
+                                           "\"N\"=dword:0000002a\n";
+  UniqueBstr wide_path(AnsiToBstr(path.c_str()));
+  std::unique_ptr<FragmentFile> fragment;
+  std::unique_ptr<RegistryHive> hive;
+  HKEY root = nullptr;
+  auto reset = [&] {
+    if (root != nullptr) RegCloseKey(root);
+    hive = std::make_unique<RegistryHive>();
+    root = hive->OpenRoot();
+    fragment = std::make_unique<FragmentFile>(wide_path.get());
+  };
+  // S_OK when the import's whole result is there: the key deleted, both values stored.
+  auto stored = [&]() -> long {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, "Software\\Old", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      RegCloseKey(key);
+      return E_FAIL;
+    }
+    LSTATUS status = RegOpenKeyExA(root, "Software\\\xD6\xD0", 0, KEY_READ, &key);
+    char text[16] = "";
+    DWORD size = sizeof text;
+    if (status == ERROR_SUCCESS) {
+      status =
+          RegQueryValueExA(key, "\xD6\xD0", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    }
+    if (status == ERROR_SUCCESS) {
+      status = RegQueryValueExA(key, "N", nullptr, nullptr, nullptr, nullptr);
+    }
+    if (key != nullptr) RegCloseKey(key);
+    if (status == ERROR_NOT_ENOUGH_MEMORY) return E_OUTOFMEMORY;
+    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+    return std::string(text) == "\xCE\xC4\xD7\xD6" ? S_OK : E_FAIL;
+  };
+  testing::internal::CaptureStdout();
+  SweepAllocationFailures(
+      2, E_OUTOFMEMORY,
+      [&](int index) -> long { return index == 0 ? fragment->ImportSections(root, 0) : stored(); },
+      reset);
+  std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(printed, "") << "a refusal was printed instead of the run failing";
+  fragment.reset();
+  RegCloseKey(root);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "test_object.h"
+#include "support/counted_object.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <comdef.h>
 
-#include "test_object.h"
+#include "support/counted_object.h"
 
 namespace {
 

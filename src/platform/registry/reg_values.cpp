@@ -1,4 +1,4 @@
-// RegSetValueExA, RegQueryValueExA and RegEnumValueA on the hives.
+// RegSetValueExA, RegDeleteValueA, RegQueryValueExA and RegEnumValueA on the hives.
 #include <string>
 #include <vector>
 
@@ -77,6 +77,19 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/,
     LSTATUS status = AnsiNameToUtf16(lpValueName, &name);
     if (status == ERROR_SUCCESS) status = StoredData(dwType, lpData, cbData, &data);
     return status == ERROR_SUCCESS ? StoreValue(hKey, name, dwType, std::move(data)) : status;
+  });
+}
+
+LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
+  return GuardedStatus([&]() -> LSTATUS {
+    auto lock = LockRegistry();
+    const OpenKey* open = nullptr;
+    std::u16string name;
+    LSTATUS status = FindKeyHandle(hKey, &open);
+    if (status == ERROR_SUCCESS && !(open->access & KEY_SET_VALUE)) status = ERROR_ACCESS_DENIED;
+    if (status == ERROR_SUCCESS) status = AnsiNameToUtf16(lpValueName, &name);
+    if (status != ERROR_SUCCESS) return status;
+    return open->key->RemoveValue(name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
   });
 }
 

@@ -1,4 +1,4 @@
-// RegSetValueExA, RegQueryValueExA and RegEnumValueA.
+// RegSetValueExA, RegDeleteValueA, RegQueryValueExA and RegEnumValueA.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "registry_test_support.h"
+#include "support/registry_test_support.h"
 #include "support/test_locale.h"
 
 namespace {
@@ -130,6 +130,7 @@ TEST_F(RegValuesTest, WritesNeedTheSetValueRight) {
     EXPECT_EQ(StoredValue(key_, std::u16string(row.what, row.what + strlen(row.what))).has_value(),
               row.status == ERROR_SUCCESS)
         << row.what;
+    EXPECT_EQ(RegDeleteValueA(opened, row.what), row.status) << row.what;
     RegCloseKey(opened);
   }
 }
@@ -187,6 +188,16 @@ TEST_F(RegValuesTest, FindsValuesWithoutCaseInSmallAndLargeKeys) {
       EXPECT_STREQ(data, "second") << count << " values, value " << i;
     }
     EXPECT_EQ(ValueNames(key), spelled) << count << " values";
+    // A removal, in another case, keeps the others' order and finds the last one still.
+    EXPECT_EQ(RegDeleteValueA(key, "VALUE0"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(key, "value0"), ERROR_FILE_NOT_FOUND);
+    spelled.erase(spelled.begin());
+    EXPECT_EQ(ValueNames(key), spelled) << count << " values";
+    if (count > 1) {
+      std::string last = "value" + std::to_string(count - 1);
+      EXPECT_EQ(RegQueryValueExA(key, last.c_str(), nullptr, nullptr, nullptr, nullptr),
+                ERROR_SUCCESS);
+    }
     DWORD size = 0;
     EXPECT_EQ(RegQueryValueExA(key, "Value", nullptr, nullptr, nullptr, &size),
               ERROR_FILE_NOT_FOUND);

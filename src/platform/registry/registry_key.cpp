@@ -84,10 +84,24 @@ void RegistryKey::SetValue(std::u16string_view name, DWORD type, std::vector<BYT
   if (values_.empty()) values_.reserve(kFirstValueRoom);
   values_.push_back(RegistryValue{std::u16string(name), type, std::move(data)});
   if (values_.size() == kMostValuesWalked + 1) {
-    for (size_t i = 0; i < values_.size(); ++i)
-      value_positions_.emplace(UpcaseName(values_[i].name), i);
+    IndexValues();
   } else if (values_.size() > kMostValuesWalked + 1) {
     value_positions_.emplace(UpcaseName(name), position);
+  }
+}
+
+bool RegistryKey::RemoveValue(std::u16string_view name) {
+  size_t position = ValuePosition(name);
+  if (position == values_.size()) return false;
+  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(position));
+  value_positions_.clear();
+  if (values_.size() > kMostValuesWalked) IndexValues();
+  return true;
+}
+
+void RegistryKey::IndexValues() {
+  for (size_t i = 0; i < values_.size(); ++i) {
+    value_positions_.emplace(UpcaseName(values_[i].name), i);
   }
 }
 

@@ -52,6 +52,8 @@ class RegistryKey : public std::enable_shared_from_this<RegistryKey> {
   // Creates the value at the end of the list, or replaces the type and data of the existing one,
   // which keeps its place and its first spelling.
   void SetValue(std::u16string_view name, DWORD type, std::vector<BYTE> data);
+  // Removes the value with that name; false when there is none. The others keep their order.
+  bool RemoveValue(std::u16string_view name);
 
   RegistryKey(std::u16string name, RegistryKey* parent);
 
@@ -63,6 +65,8 @@ class RegistryKey : public std::enable_shared_from_this<RegistryKey> {
   RegistryKey* FindOrAddSubkey(std::u16string_view name, bool* added);
   // The index in values_ of the value with that name, or values_.size() when there is none.
   size_t ValuePosition(std::u16string_view name) const;
+  // Indexes every value by name once the key has more than a walk finds quickly.
+  void IndexValues();
 
   std::u16string name_;
   RegistryKey* parent_;  // null for the root and for a detached key

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "registry_test_support.h"
+#include "support/registry_test_support.h"
 
 namespace {
 

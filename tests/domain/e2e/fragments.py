@@ -55,7 +55,8 @@ RECENT = ["one", "two", "three"]
 
 # A Unicode export holding both roots: every value syntax, a value spread over many lines, the
 # default value, a key without values, a key created and deleted again, a deletion refused
-# because the key has a subkey, a deletion of a key that is not there and a value deletion.
+# because the key has a subkey, a deletion of a key that is not there and a value deletion,
+# which leaves the record that deletes the value on clients.
 EXPORT = "\n".join([
     "Windows Registry Editor Version 5.00",
     "",
@@ -105,12 +106,11 @@ EXPORT_MACHINE_ENTRIES = [
     (MACHINE_KEY, "CacheFolder", 2, CACHE_FOLDER),
     (MACHINE_KEY, "Servers", 7, SERVERS),
     (MACHINE_KEY, "Quota", 11, 0x140000000),
+    (MACHINE_KEY, "**del.Obsolete", 1, " "),
     (MACHINE_KEY + r"\Empty", "", 0, None),
 ]
 
-EXPORT_MACHINE_MESSAGES = (
-    'Error 0, unable to parse entry: "Obsolete"=-\n'
-    "Error 5, unable to delete key: Software\\Policies\\Regweave\\Parent\n")
+EXPORT_MACHINE_MESSAGES = "Error 5, unable to delete key: Software\\Policies\\Regweave\\Parent\n"
 
 EXPORT_USER_ENTRIES = [
     (USER_KEY, "", 1, "user default"),

@@ -233,6 +233,34 @@ def second_import_keeps_the_first_and_what_others_wrote(ctx):
 
 
 @check(setups=BOTH_SETUPS)
+def deletions_become_delete_records(ctx):
+    """"name"=- takes the value out of the policy and leaves the record that deletes it on the
+    clients, also for a value the policy never set and for a name in another case; setting the
+    value again takes the record away."""
+    policy = ctx.policy("deletions")
+    key = r"Software\Policies\Regweave\Deletions"
+
+    def fragment(file_name, *entries):
+        return ctx.fragment(file_name, "\n".join(
+            ["Windows Registry Editor Version 5.00", "", "[HKEY_LOCAL_MACHINE\\%s]" % key]
+            + list(entries) + [""]))
+
+    steps = [
+        (fragment("set.reg", '"X"="on"', '"Other"=dword:00000001', '"Kept"=dword:00000002'), None),
+        (fragment("delete.reg", '"X"=-', '"Y" = - ; never set', '"OTHER"=-'),
+         [(key, "Kept", 4, 2), (key, "**del.X", 1, " "), (key, "**del.Y", 1, " "),
+          (key, "**del.OTHER", 1, " ")]),
+        (fragment("again.reg", '"x"="back"'),
+         [(key, "Kept", 4, 2), (key, "**del.Y", 1, " "), (key, "**del.OTHER", 1, " "),
+          (key, "x", 1, "back")]),
+    ]
+    for version, (source, entries) in enumerate(steps, start=1):
+        ctx.import_and_expect(policy.name, source, ["/machine"], progress(policy.name, source), 0)
+        if entries is not None:
+            expect_saved(policy_state(policy), "machine", entries, version)
+
+
+@check(setups=BOTH_SETUPS)
 def local_switch_uses_the_computers_own_directory(ctx):
     policy = ctx.policy("local")
     source = ctx.fragment("local.reg", fragments.single_value_fragment(

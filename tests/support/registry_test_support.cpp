@@ -1,6 +1,6 @@
-#include "registry_test_support.h"
+#include "support/registry_test_support.h"
 
-#include "key_handles.h"
+#include "registry/key_handles.h"
 
 HKEY CreateKey(HKEY parent, const char* path) {
   HKEY key = nullptr;

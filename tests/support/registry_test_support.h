@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "hive.h"
-#include "registry_key.h"
+#include "registry/hive.h"
+#include "registry/registry_key.h"
 
 class HiveTest : public ::testing::Test {
  protected:
