@@ -120,20 +120,12 @@ LSTATUS WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpc
   }
   return GuardedStatus([&]() -> LSTATUS {
     auto lock = LockRegistry();
-    const OpenKey* open = nullptr;
-    LSTATUS status = FindKeyHandle(hKey, &open);
-    if (status != ERROR_SUCCESS) return status;
-    const RegistryKey* subkey = open->key->SubkeyAt(dwIndex);
-    if (!subkey) return ERROR_NO_MORE_ITEMS;
+    const RegistryKey* subkey = nullptr;
+    LSTATUS status = FindSubkeyAt(hKey, dwIndex, &subkey);
     std::string name;
-    status = Utf16ToAnsi(subkey->name(), &name);
-    if (status == ERROR_SUCCESS) status = CopyNameOut(name, lpName, lpcchName);
-    // Keys here have no class and no recorded write time.
-    if (status == ERROR_SUCCESS && lpClass) {
-      status = CopyNameOut(std::string(), lpClass, lpcchClass);
-    }
-    if (status == ERROR_SUCCESS && lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
-    return status;
+    if (status == ERROR_SUCCESS) status = Utf16ToAnsi(subkey->name(), &name);
+    if (status != ERROR_SUCCESS) return status;
+    return CopySubkeyOut(name, lpName, lpcchName, lpClass, lpcchClass, lpftLastWriteTime);
   });
 }
 

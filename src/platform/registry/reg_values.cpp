@@ -115,16 +115,11 @@ LSTATUS WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWOR
   }
   return GuardedStatus([&]() -> LSTATUS {
     auto lock = LockRegistry();
-    const OpenKey* open = nullptr;
-    LSTATUS status = FindKeyHandle(hKey, &open);
-    if (status != ERROR_SUCCESS) return status;
-    const std::vector<RegistryValue>& values = open->key->values();
-    if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
-    const RegistryValue& value = values[dwIndex];
+    const RegistryValue* value = nullptr;
+    LSTATUS status = FindValueAt(hKey, dwIndex, &value);
     std::string name;
-    status = Utf16ToAnsi(value.name, &name);
+    if (status == ERROR_SUCCESS) status = Utf16ToAnsi(value->name, &name);
     if (status == ERROR_SUCCESS) status = CopyNameOut(name, lpValueName, lpcchValueName);
-    if (status == ERROR_SUCCESS) status = CopyValueOut(value, lpType, lpData, lpcbData);
-    return status;
+    return status == ERROR_SUCCESS ? CopyValueOut(*value, lpType, lpData, lpcbData) : status;
   });
 }

@@ -80,17 +80,10 @@ LSTATUS WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lp
   }
   return GuardedStatus([&]() -> LSTATUS {
     auto lock = LockRegistry();
-    const OpenKey* open = nullptr;
-    LSTATUS status = FindKeyHandle(hKey, &open);
+    const RegistryKey* subkey = nullptr;
+    LSTATUS status = FindSubkeyAt(hKey, dwIndex, &subkey);
     if (status != ERROR_SUCCESS) return status;
-    const RegistryKey* subkey = open->key->SubkeyAt(dwIndex);
-    if (!subkey) return ERROR_NO_MORE_ITEMS;
-    status = CopyNameOut(subkey->name(), lpName, lpcchName);
-    if (status == ERROR_SUCCESS && lpClass) {
-      status = CopyNameOut(std::u16string(), lpClass, lpcchClass);
-    }
-    if (status == ERROR_SUCCESS && lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
-    return status;
+    return CopySubkeyOut(subkey->name(), lpName, lpcchName, lpClass, lpcchClass, lpftLastWriteTime);
   });
 }
 
@@ -101,15 +94,11 @@ LSTATUS WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWO
   }
   return GuardedStatus([&]() -> LSTATUS {
     auto lock = LockRegistry();
-    const OpenKey* open = nullptr;
-    LSTATUS status = FindKeyHandle(hKey, &open);
+    const RegistryValue* value = nullptr;
+    LSTATUS status = FindValueAt(hKey, dwIndex, &value);
+    if (status == ERROR_SUCCESS) status = CopyNameOut(value->name, lpValueName, lpcchValueName);
     if (status != ERROR_SUCCESS) return status;
-    const std::vector<RegistryValue>& values = open->key->values();
-    if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
-    const RegistryValue& value = values[dwIndex];
-    status = CopyNameOut(value.name, lpValueName, lpcchValueName);
-    if (status != ERROR_SUCCESS) return status;
-    return CopyDataOut(value.type, value.data, lpType, lpData, lpcbData);
+    return CopyDataOut(value->type, value->data, lpType, lpData, lpcbData);
   });
 }
 

@@ -24,3 +24,21 @@ LSTATUS StoreValue(HKEY handle, const std::u16string& name, DWORD type, std::vec
   open->key->SetValue(name, type, std::move(data));
   return ERROR_SUCCESS;
 }
+
+LSTATUS FindSubkeyAt(HKEY handle, DWORD index, const RegistryKey** subkey) {
+  const OpenKey* open = nullptr;
+  LSTATUS status = FindKeyHandle(handle, &open);
+  if (status != ERROR_SUCCESS) return status;
+  *subkey = open->key->SubkeyAt(index);
+  return *subkey ? ERROR_SUCCESS : ERROR_NO_MORE_ITEMS;
+}
+
+LSTATUS FindValueAt(HKEY handle, DWORD index, const RegistryValue** value) {
+  const OpenKey* open = nullptr;
+  LSTATUS status = FindKeyHandle(handle, &open);
+  if (status != ERROR_SUCCESS) return status;
+  const std::vector<RegistryValue>& values = open->key->values();
+  if (index >= values.size()) return ERROR_NO_MORE_ITEMS;
+  *value = &values[index];
+  return ERROR_SUCCESS;
+}
