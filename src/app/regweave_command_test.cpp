@@ -4,8 +4,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -134,29 +132,6 @@ TEST_F(CommandTest, ProgressLinesAndSourceCompletion) {
     EXPECT_EQ(result.output, row.output + kFragmentMissing) << row.name;
     EXPECT_EQ(result.exit_status, 2) << row.name << ": ERROR_FILE_NOT_FOUND";
   }
-}
-
-// An export's file is made before the directory is asked anything, and never over another.
-TEST_F(CommandTest, ExportStopsBeforeTheDirectoryWhenItsFileCannotBeMade) {
-  const std::string taken = folder_ + "/taken.reg";
-  std::ofstream(taken) << "kept";
-  const Row rows[] = {
-      {"file exists", {"P", taken, "/abs", "/machine", "/Export"}, "hr=0x80070050", 80},
-      {"no such folder",
-       {"P", folder_ + "/no/f.reg", "/abs", "/user", "/export"},
-       "hr=0x80070003",
-       3},
-  };
-  for (const Row& row : rows) {
-    ProcessResult result = Run(REGWEAVE_PROGRAM, row.arguments);
-    EXPECT_EQ(result.output,
-              Progress("P", row.arguments[1]) + "Error occured. " + row.output + "\n")
-        << row.name;
-    EXPECT_EQ(result.exit_status, row.status) << row.name;
-  }
-  std::ifstream kept(taken);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
-  unlink(taken.c_str());
 }
 
 TEST_F(CommandTest, GbkLocale) {
