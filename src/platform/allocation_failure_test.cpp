@@ -1,12 +1,13 @@
-// The registry functions, the group policy object class and the tool's fragment import on top of
-// them run with each allocation in turn failing: every call must answer with its usual result or
-// its out-of-memory code, and none may let an exception out. This binary replaces the global
-// operator new to make that happen.
+// The registry functions, file creation, the group policy object class and the tool's fragment
+// import on top of them run with each allocation in turn failing: every call must answer with its
+// usual result or its out-of-memory code, and none may let an exception out. This binary replaces
+// the global operator new to make that happen.
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <new>
+#include <string>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -195,6 +196,31 @@ TEST(AllocationFailureTest, RegistryFunctionsReturnNotEnoughMemory) {
   };
   SweepAllocationFailures(15, ERROR_NOT_ENOUGH_MEMORY, step, reset);
   close();
+}
+
+// A file whose handle cannot be had is not created: a later creation of the name succeeds.
+TEST(AllocationFailureTest, FileCreationLeavesNoFileWithoutMemory) {
+  ScratchFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::string path = folder.path() + "/new.reg";
+  HANDLE file = INVALID_HANDLE_VALUE;
+  auto reset = [&] {
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+    DeleteFileA(path.c_str());
+  };
+  auto step = [&](int index) -> long {
+    if (index == 1) return CloseHandle(std::exchange(file, INVALID_HANDLE_VALUE)) ? 0 : 1;
+    file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    if (file != INVALID_HANDLE_VALUE) return 0;
+    long error = static_cast<long>(GetLastError());
+    return error == ERROR_NOT_ENOUGH_MEMORY &&
+                   GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES
+               ? ERROR_FILE_EXISTS
+               : error;
+  };
+  SweepAllocationFailures(2, ERROR_NOT_ENOUGH_MEMORY, step, reset);
 }
 
 TEST(AllocationFailureTest, GroupPolicyObjectReturnsOutOfMemory) {

@@ -49,23 +49,20 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwSh
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
+  // The handle is made before the file, so a handle that cannot be had leaves no file behind.
+  auto* file =
+      GuardedLastError(static_cast<FileHandle*>(nullptr), [] { return new FileHandle{-1}; });
+  if (file == nullptr) return INVALID_HANDLE_VALUE;
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (create_new ? O_EXCL : O_TRUNC);
-  int descriptor = open(lpFileName, flags, 0666);
-  if (descriptor < 0) {
+  file->descriptor = open(lpFileName, flags, 0666);
+  if (file->descriptor < 0) {
     // CREATE_NEW on a file that exists is ERROR_FILE_EXISTS, not the ERROR_ALREADY_EXISTS of
     // other creations.
     SetLastError(errno == EEXIST ? ERROR_FILE_EXISTS : CreationError(errno));
+    delete file;
     return INVALID_HANDLE_VALUE;
   }
-  HANDLE handle = GuardedLastError(HANDLE{nullptr}, [&]() -> HANDLE {
-    return new FileHandle{descriptor};
-  });
-  if (handle == nullptr) {
-    close(descriptor);
-    unlink(lpFileName);
-    return INVALID_HANDLE_VALUE;
-  }
-  return handle;
+  return file;
 }
 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
@@ -73,31 +70,37 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
   FileHandle* file = FromHandle(hFile);
   if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
   if (!file) return FailWith(ERROR_INVALID_HANDLE);
-  const char* next = static_cast<const char*>(lpBuffer);
-  DWORD left = nNumberOfBytesToWrite;
-  while (left > 0) {
-    ssize_t written = write(file->descriptor, next, left);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return FailWith(written < 0 ? Win32ErrorFromErrno(errno) : ERROR_DISK_FULL);
-    next += written;
-    left -= static_cast<DWORD>(written);
-    if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten += static_cast<DWORD>(written);
-  }
-  return TRUE;
+  return GuardedLastError(FALSE, [&] {
+    const char* next = static_cast<const char*>(lpBuffer);
+    DWORD left = nNumberOfBytesToWrite;
+    while (left > 0) {
+      ssize_t written = write(file->descriptor, next, left);
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) return FailWith(written < 0 ? Win32ErrorFromErrno(errno) : ERROR_DISK_FULL);
+      next += written;
+      left -= static_cast<DWORD>(written);
+      if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten += static_cast<DWORD>(written);
+    }
+    return TRUE;
+  });
 }
 
 BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
   FileHandle* file = FromHandle(hFile);
   if (!file) return FailWith(ERROR_INVALID_HANDLE);
-  return fsync(file->descriptor) == 0 ? TRUE : FailWith(Win32ErrorFromErrno(errno));
+  return GuardedLastError(FALSE, [&] {
+    return fsync(file->descriptor) == 0 ? TRUE : FailWith(Win32ErrorFromErrno(errno));
+  });
 }
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
   FileHandle* file = FromHandle(hObject);
   if (!file) return FailWith(ERROR_INVALID_HANDLE);
-  int result = close(file->descriptor);
-  int error = errno;
-  delete file;
-  // The descriptor is gone either way; a failure still tells that written data may be lost.
-  return result == 0 ? TRUE : FailWith(Win32ErrorFromErrno(error));
+  return GuardedLastError(FALSE, [&] {
+    int result = close(file->descriptor);
+    int error = errno;
+    delete file;
+    // The descriptor is gone either way; a failure still tells that written data may be lost.
+    return result == 0 ? TRUE : FailWith(Win32ErrorFromErrno(error));
+  });
 }

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "system/guarded.h"
 #include "system/win32_error_from_errno.h"
 
 namespace {
@@ -30,23 +31,28 @@ int RenameWithoutReplacing(const char* from, const char* to) {
 }  // namespace
 
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
-  struct stat status;
-  if (!lpFileName || stat(lpFileName, &status) != 0) {
-    SetLastError(lpFileName ? Win32ErrorFromErrno(errno) : ERROR_INVALID_PARAMETER);
-    return INVALID_FILE_ATTRIBUTES;
-  }
-  return S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  return GuardedLastError(INVALID_FILE_ATTRIBUTES, [&]() -> DWORD {
+    struct stat status;
+    if (!lpFileName || stat(lpFileName, &status) != 0) {
+      SetLastError(lpFileName ? Win32ErrorFromErrno(errno) : ERROR_INVALID_PARAMETER);
+      return INVALID_FILE_ATTRIBUTES;
+    }
+    return S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  });
 }
 
 BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
   if (!lpExistingFileName || !lpNewFileName) return FailWith(ERROR_INVALID_PARAMETER);
-  int result = dwFlags & MOVEFILE_REPLACE_EXISTING
-                   ? rename(lpExistingFileName, lpNewFileName)
-                   : RenameWithoutReplacing(lpExistingFileName, lpNewFileName);
-  return result == 0 ? TRUE : FailWith(Win32ErrorFromErrno(errno));
+  return GuardedLastError(FALSE, [&] {
+    int result = dwFlags & MOVEFILE_REPLACE_EXISTING
+                     ? rename(lpExistingFileName, lpNewFileName)
+                     : RenameWithoutReplacing(lpExistingFileName, lpNewFileName);
+    return result == 0 ? TRUE : FailWith(Win32ErrorFromErrno(errno));
+  });
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
   if (!lpFileName) return FailWith(ERROR_INVALID_PARAMETER);
-  return unlink(lpFileName) == 0 ? TRUE : FailWith(Win32ErrorFromErrno(errno));
+  return GuardedLastError(
+      FALSE, [&] { return unlink(lpFileName) == 0 ? TRUE : FailWith(Win32ErrorFromErrno(errno)); });
 }
