@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LPBYTE value = unset_data;
   DWORD length = kUnsetLength;
   DWORD type = kUnsetType;
-  if (!ParseEntry(entry.data(), &name, &value, &length, &type)) {
+  DataForm form = DataForm::AnsiText;
+  if (!ParseEntry(entry.data(), &name, &value, &length, &type, &form)) {
     RequireProperty(
         name == unset_name && value == unset_data && length == kUnsetLength && type == kUnsetType,
         "a refused entry leaves the outputs as they were");

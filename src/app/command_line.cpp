@@ -11,6 +11,13 @@ bool IsSwitch(const char* argument, const char* name) {
   return EqualsIgnoringAsciiCase(argument, name);
 }
 
+bool HasSwitch(int argc, char* argv[], const char* name) {
+  for (int i = kFirstSwitch; i < argc; ++i) {
+    if (IsSwitch(argv[i], name)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool IsUsageRequest(int argc, char* argv[]) {
@@ -30,8 +37,12 @@ PolicyScope ScopeFromSwitches(int argc, char* argv[]) {
 }
 
 bool HasLocalSwitch(int argc, char* argv[]) {
-  for (int i = kFirstSwitch; i < argc; ++i) {
-    if (IsSwitch(argv[i], "/local")) return true;
-  }
-  return false;
+  return HasSwitch(argc, argv, "/local");
+}
+
+bool HasExportSwitch(int argc, char* argv[]) {
+  if (!HasSwitch(argc, argv, "/export")) return false;
+  // Reading a policy back and trying an import on it are two runs, not one.
+  if (HasSwitch(argc, argv, "/whatif")) throw HresultError{E_INVALIDARG};
+  return true;
 }

@@ -17,3 +17,7 @@ PolicyScope ScopeFromSwitches(int argc, char* argv[]);
 
 // "/local" anywhere from argument 3 on.
 bool HasLocalSwitch(int argc, char* argv[]);
+
+// "/export" anywhere from argument 3 on: the policy is read back into the file instead of a
+// fragment imported from it. Raises HresultError E_INVALIDARG when "/whatif" stands beside it.
+bool HasExportSwitch(int argc, char* argv[]);

@@ -1,33 +1,13 @@
 #include "import_run.h"
 
-#include <cstdio>
 #include <memory>
 
 #include "common/failure_pass_on.h"
 #include "common/hresult_error.h"
 #include "fragment/fragment_file.h"
+#include "progress.h"
 
 namespace {
-
-// What the scope selects: the half asked of the policy, the fragment's root to import and the
-// half to save.
-struct ScopeMapping {
-  DWORD section;
-  UINT root_index;
-  bool machine;
-};
-
-ScopeMapping MappingFor(PolicyScope scope) {
-  if (scope == PolicyScope::User) return {GPO_SECTION_USER, 1, false};
-  return {GPO_SECTION_MACHINE, 0, true};
-}
-
-// The directory and SYSVOL clients may fork helper processes (Samba's database library does, to
-// test its locks). Output still buffered at that point could be written a second time by such a
-// child, so it is written out before each step that reaches them.
-void FlushOutput() {
-  std::fflush(stdout);
-}
 
 // One import and what it holds: the fragment, then the policy, then the policy's registry key,
 // given back in the reverse order, on success and on failure alike.
@@ -38,7 +18,7 @@ class ImportRun {
   ImportRun(const ImportRun&) = delete;
   ImportRun& operator=(const ImportRun&) = delete;
 
-  void Execute(BSTR target, BSTR source, const ScopeMapping& mapping, PolicyFinder find);
+  void Execute(BSTR target, BSTR source, const PolicyHalf& mapping, PolicyFinder find);
   void Release();
 
  private:
@@ -49,8 +29,7 @@ class ImportRun {
   HKEY key_ = nullptr;
 };
 
-void ImportRun::Execute(BSTR target, BSTR source, const ScopeMapping& mapping,
-                        PolicyFinder find) {
+void ImportRun::Execute(BSTR target, BSTR source, const PolicyHalf& mapping, PolicyFinder find) {
   OpenFragment(source);
   FlushOutput();
   policy_ = find(target, ADsGetObject);
@@ -82,7 +61,7 @@ void ImportRun::Release() {
 
 void ImportFragment(BSTR target, BSTR source, PolicyScope scope, PolicyFinder find) {
   ImportRun run;
-  PassFailuresOn([&] { run.Execute(target, source, MappingFor(scope), find); },
+  PassFailuresOn([&] { run.Execute(target, source, HalfFor(scope), find); },
                  [&] { run.Release(); });
   run.Release();
 }

@@ -1,10 +1,12 @@
 // The entry of regweave: reads the command line, prints the usage text, the syntax message or
-// the progress lines, runs the import and turns a failure into one line and the exit status.
+// the progress lines, runs the import (or the export) and turns a failure into one line and the
+// exit status.
 #include <objbase.h>
 
 #include "command_line.h"
 #include "common/bstr.h"
 #include "directory_server_choice.h"
+#include "export_run.h"
 #include "failure_report.h"
 #include "import_run.h"
 #include "progress.h"
@@ -31,13 +33,18 @@ void Run(int argc, char* argv[], UniqueBstr& target, UniqueBstr& source) {
   }
   target.reset(AnsiToBstr(argv[1]));
   PolicyScope scope = ScopeFromSwitches(argc, argv);
+  bool exporting = HasExportSwitch(argc, argv);
   if (HasLocalSwitch(argc, argv)) {
     UseLocalDirectoryServer();
   } else {
     UsePdcEmulator();
   }
   PrintProgress(target.get(), source.get());
-  ImportFragment(target.get(), source.get(), scope);
+  if (exporting) {
+    ExportPolicy(target.get(), source.get(), scope);
+  } else {
+    ImportFragment(target.get(), source.get(), scope);
+  }
 }
 
 }  // namespace

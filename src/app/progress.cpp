@@ -19,3 +19,7 @@ void PrintProgress(BSTR target, BSTR source) {
   std::printf("  GPO Name: %s\n  REG Fragment: %s\n", Printable(target).c_str(),
               Printable(source).c_str());
 }
+
+void FlushOutput() {
+  std::fflush(stdout);
+}

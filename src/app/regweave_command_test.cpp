@@ -21,6 +21,7 @@ const char kUsage[] =
     "  /machine  Specifies that HKEY_LOCAL_MACHINE is valid.\n"
     "  /user     Specifies that HKEY_CURRENT_USER is valid.\n"
     "  /local    Specified that the AD on the local server will be used.\n"
+    "  /export   Specifies that the GPO is written to source as a REG fragment.\n"
     "\n"
     "REGWEAVE /?\n"
     "  /?        Displays usage.\n\n";
@@ -89,6 +90,7 @@ TEST_F(CommandTest, UsageSyntaxAndMissingScope) {
       {"no scope switch", {"Some Policy", "f.reg"}, kMissingScope, 87},
       {"/abs and no scope switch", {"Some Policy", "f.reg", "/abs"}, kMissingScope, 87},
       {"scope switch as source", {"Some Policy", "/user"}, kMissingScope, 87},
+      {"export beside whatif", {"P", "f.reg", "/user", "/EXPORT", "/whatif"}, kMissingScope, 87},
   };
   for (const Row& row : rows) {
     ProcessResult result = Run(REGWEAVE_PROGRAM, row.arguments);

@@ -6,7 +6,6 @@
 #include <memory>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "common/ansi_text.h"
 #include "common/local_memory.h"
@@ -16,9 +15,9 @@ namespace {
 
 using LocalBuffer = LocalPointer<BYTE>;
 
-// The value syntaxes in the order they are tried; the first marker found anywhere in the value
-// text decides, wherever it stands.
-enum class Rule { String, Dword, ByteList, NarrowedList, Qword };
+// How a value's text is read. The first marker found anywhere in the value text decides,
+// wherever it stands, in the order of kMarkers; a typed list ("hex(N):") is looked for after them.
+enum class Rule { String, Dword, ByteList, FixedList, Utf16List };
 struct Marker {
   const char* text;
   DWORD type;
@@ -28,9 +27,17 @@ constexpr Marker kMarkers[] = {
     {"\"", REG_SZ, Rule::String},
     {"dword:", REG_DWORD, Rule::Dword},
     {"hex:", REG_BINARY, Rule::ByteList},
-    {"hex(2):", REG_EXPAND_SZ, Rule::NarrowedList},
-    {"hex(7):", REG_MULTI_SZ, Rule::NarrowedList},
-    {"hex(b):", REG_QWORD, Rule::Qword},
+};
+constexpr char kTypedListStart[] = "hex(";
+// Hex digits of a type number: a DWORD holds eight.
+constexpr size_t kMostTypeDigits = 8;
+
+// The value syntax an entry's text holds: the rule, the type and where the rule's text starts
+// (the quote of a string, the first item of a list).
+struct ValueSyntax {
+  Rule rule;
+  DWORD type;
+  const char* text;
 };
 
 // Data bytes built for one value, before the name is read.
@@ -139,73 +146,95 @@ ValueData ReadByteList(const char* list) {
   return value;
 }
 
-// A 64-bit number is a list of exactly eight items. Any other list would make a value of another
-// length, which is no number to whoever reads it, and a Registry.pol that Samba cannot read at
-// all; it is not parsed.
-ValueData ReadQword(const char* list) {
-  constexpr size_t kQwordSize = sizeof(ULONGLONG);
-  BYTE bytes[kQwordSize + 1] = {};  // room for a ninth item, which refuses the list
-  size_t items = ReadListItems(list, bytes, std::min(ListByteCount(list), sizeof bytes));
+// A number (REG_DWORD, REG_DWORD_BIG_ENDIAN, REG_QWORD) is a list of exactly its size in items.
+// Any other list would make a value of another length, which is no number to whoever reads it,
+// and a Registry.pol that Samba cannot read at all; it is not parsed.
+ValueData ReadFixedList(const char* list, size_t size) {
+  BYTE bytes[sizeof(ULONGLONG) + 1] = {};  // room for one item more, which refuses the list
+  size_t items = ReadListItems(list, bytes, std::min(ListByteCount(list), size + 1));
   ValueData value;
-  if (items != kQwordSize) return value;
-  value.bytes = AllocateZeroed(kQwordSize);
-  std::memcpy(value.bytes.get(), bytes, kQwordSize);
-  value.length = kQwordSize;
+  if (items != size) return value;
+  value.bytes = AllocateZeroed(size);
+  std::memcpy(value.bytes.get(), bytes, size);
+  value.length = static_cast<DWORD>(size);
   return value;
 }
 
-// Converts UTF-16 text to the ANSI code page, refusing text the code page cannot hold rather than
-// writing substitutes. Returns the byte count (0 for an empty or refused text).
-int NarrowText(const WCHAR* text, int units, char* target, int capacity, bool* refused) {
-  BOOL substituted = FALSE;
-  bool utf8 = GetACP() == CP_UTF8;
-  DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-  int bytes = WideCharToMultiByte(CP_ACP, flags, text, units, target, capacity, nullptr,
-                                  utf8 ? nullptr : &substituted);
-  *refused = units > 0 && (bytes <= 0 || substituted);
-  return *refused ? 0 : bytes;
-}
-
-// REG_EXPAND_SZ and REG_MULTI_SZ lists hold UTF-16LE code units, which the registry's 8-bit
-// interface takes in the ANSI code page. A list of odd length ends in half a code unit, taken with
-// a zero high byte; as the editor's own length rule does, only an even list counts a terminator
-// after its text (the zero-filled buffer always holds one).
-ValueData ReadNarrowedList(const char* list) {
-  size_t count = ListByteCount(list);
-  ValueData value;
-  size_t units = (count + 1) / 2;
-  if (units > static_cast<size_t>(std::numeric_limits<int>::max() / 4)) return value;
-  std::vector<BYTE> bytes(units * 2);
-  ReadListItems(list, bytes.data(), count);
-  std::vector<WCHAR> text(units);
-  for (size_t i = 0; i < units; ++i) {
-    text[i] = static_cast<WCHAR>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+// A list of UTF-16LE text (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) keeps the bytes the list gives,
+// terminators included, as the registry editor stores them: no code page stands between the list
+// and the value, and a value exported as a list comes back byte for byte. Only an empty string
+// list gets a terminator: a string of no bytes at all makes a Registry.pol that Samba cannot read.
+ValueData ReadUtf16List(const char* list, DWORD type) {
+  ValueData value = ReadByteList(list);
+  if (value.bytes && value.length == 0 && type != REG_MULTI_SZ) {
+    value.bytes = AllocateZeroed(sizeof(WCHAR));
+    value.length = sizeof(WCHAR);
   }
-  bool refused = false;
-  int narrowed = NarrowText(text.data(), static_cast<int>(units), nullptr, 0, &refused);
-  if (refused) return value;
-  value.bytes = AllocateZeroed(static_cast<size_t>(narrowed) + 1);
-  NarrowText(text.data(), static_cast<int>(units), reinterpret_cast<char*>(value.bytes.get()),
-             narrowed, &refused);
-  value.length = static_cast<DWORD>(narrowed) + (count % 2 == 0 ? 1 : 0);
   return value;
 }
 
-ValueData ReadValue(const Marker& marker, const char* found) {
-  const char* after = found + std::strlen(marker.text);
-  switch (marker.rule) {
+ValueData ReadValue(const ValueSyntax& syntax) {
+  switch (syntax.rule) {
     case Rule::String:
-      return ReadString(found);
+      return ReadString(syntax.text);
     case Rule::Dword:
-      return ReadDword(after);
+      return ReadDword(syntax.text);
     case Rule::ByteList:
-      return ReadByteList(after);
-    case Rule::NarrowedList:
-      return ReadNarrowedList(after);
-    case Rule::Qword:
-      return ReadQword(after);
+      return ReadByteList(syntax.text);
+    case Rule::FixedList:
+      return ReadFixedList(syntax.text,
+                           syntax.type == REG_QWORD ? sizeof(ULONGLONG) : sizeof(DWORD));
+    case Rule::Utf16List:
+      return ReadUtf16List(syntax.text, syntax.type);
   }
   return ValueData();
+}
+
+// The rule for a list of type number type: text types as UTF-16, numbers of their fixed size,
+// every other type as its bytes.
+Rule TypedListRule(DWORD type) {
+  switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+    case REG_MULTI_SZ:
+      return Rule::Utf16List;
+    case REG_DWORD:
+    case REG_DWORD_BIG_ENDIAN:
+    case REG_QWORD:
+      return Rule::FixedList;
+    default:
+      return Rule::ByteList;
+  }
+}
+
+// The first "hex(N):" in text, N one to eight hex digits in either case, as the registry editor
+// writes every type it has no other form for. The digits are ASCII, so reading them from a match
+// that starts on a character boundary stays on the text's characters.
+bool FindTypedList(const char* text, ValueSyntax* syntax) {
+  for (const char* found = FindAnsiText(text, kTypedListStart); found != nullptr;
+       found = FindAnsiText(found + 1, kTypedListStart)) {
+    const char* digit = found + std::strlen(kTypedListStart);
+    DWORD type = 0;
+    size_t digits = 0;
+    for (; HexDigitValue(*digit) >= 0 && digits <= kMostTypeDigits; ++digit, ++digits) {
+      type = type << 4 | static_cast<DWORD>(HexDigitValue(*digit));
+    }
+    if (digits == 0 || digits > kMostTypeDigits || digit[0] != ')' || digit[1] != ':') continue;
+    *syntax = {TypedListRule(type), type, digit + 2};
+    return true;
+  }
+  return false;
+}
+
+bool FindValueSyntax(const char* value_text, ValueSyntax* syntax) {
+  for (const Marker& marker : kMarkers) {
+    const char* found = FindAnsiText(value_text, marker.text);
+    if (found == nullptr) continue;
+    const char* text = marker.rule == Rule::String ? found : found + std::strlen(marker.text);
+    *syntax = {marker.rule, marker.type, text};
+    return true;
+  }
+  return FindTypedList(value_text, syntax);
 }
 
 // The name between the entry's first byte and the byte before the equals sign; the quotes that
@@ -251,23 +280,21 @@ bool ParseDeletion(const char* entry, LPSTR* name) {
   return true;
 }
 
-bool ParseEntry(const char* entry, LPSTR* name, LPBYTE* data, DWORD* length, DWORD* type) {
+bool ParseEntry(const char* entry, LPSTR* name, LPBYTE* data, DWORD* length, DWORD* type,
+                DataForm* form) {
   const char* equals = FindAnsiChar(entry, '=');
   if (equals == nullptr) return false;
   std::string cut;
-  const char* value_text = ValueTextBeforeComment(equals + 1, &cut);
-  for (const Marker& marker : kMarkers) {
-    const char* found = FindAnsiText(value_text, marker.text);
-    if (found == nullptr) continue;
-    ValueData value = ReadValue(marker, found);
-    if (!value.bytes) return false;
-    LocalBuffer value_name;
-    if (entry[0] != '@') value_name = ReadName(entry, equals);
-    *name = reinterpret_cast<LPSTR>(value_name.release());
-    *data = value.bytes.release();
-    *length = value.length;
-    *type = marker.type;
-    return true;
-  }
-  return false;
+  ValueSyntax syntax;
+  if (!FindValueSyntax(ValueTextBeforeComment(equals + 1, &cut), &syntax)) return false;
+  ValueData value = ReadValue(syntax);
+  if (!value.bytes) return false;
+  LocalBuffer value_name;
+  if (entry[0] != '@') value_name = ReadName(entry, equals);
+  *name = reinterpret_cast<LPSTR>(value_name.release());
+  *data = value.bytes.release();
+  *length = value.length;
+  *type = syntax.type;
+  *form = syntax.rule == Rule::String ? DataForm::AnsiText : DataForm::AsStored;
+  return true;
 }

@@ -14,6 +14,7 @@ using Bytes = std::vector<BYTE>;
 struct Parsed {
   bool parsed = false;
   bool default_name = false;
+  DataForm form = DataForm::AnsiText;
   std::string name;
   DWORD type = 0;
   Bytes data;
@@ -25,7 +26,7 @@ Parsed Parse(const std::string& entry) {
   DWORD length = 0;
   DWORD type = 0;
   Parsed result;
-  result.parsed = ParseEntry(entry.c_str(), &name, &data, &length, &type);
+  result.parsed = ParseEntry(entry.c_str(), &name, &data, &length, &type, &result.form);
   if (!result.parsed) return result;
   result.default_name = name == nullptr;
   if (name != nullptr) result.name = name;
@@ -95,19 +96,27 @@ const ParseCase kParsedCases[] = {
     {R"("B"=hex:03,00,00,00 ;db 3,6,9)", "B", REG_BINARY, {3, 0, 0, 0}},
     {R"("B"=hex:01,  02,  03  ;,07)", "B", REG_BINARY, {1, 2, 3, 0}},
     {R"("Q"=hex(b):01,00,00,00,00,00,00,00 ;db 3,6)", "Q", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}},
-    {R"("E"=hex(2):41,00,00,00 ; 4,1)", "E", REG_EXPAND_SZ, {0x41, 0, 0}},
-    {R"("M"=hex(7):41,00,00,00,00,00;x,y)", "M", REG_MULTI_SZ, {0x41, 0, 0, 0}},
+    {R"("E"=hex(2):41,00,00,00 ; 4,1)", "E", REG_EXPAND_SZ, {0x41, 0, 0, 0}},
+    {R"("M"=hex(7):41,00,00,00,00,00;x,y)", "M", REG_MULTI_SZ, {0x41, 0, 0, 0, 0, 0}},
     // A quote or a type named in such a comment does not make the value another type.
     {R"("N"=dword:1 ; 1 = "on")", "N", REG_DWORD, {1, 0, 0, 0}},
     {R"("B"=hex:01 ; was dword:5)", "B", REG_BINARY, {1}},
     // Marker order decides, not position.
     {R"("T"=hex:01,dword:5)", "T", REG_DWORD, {5, 0, 0, 0}},
     {R"("T"=hex(b):01,hex:02)", "T", REG_BINARY, {0x02}},
-    // UTF-16LE lists in the ANSI code page: ASCII keeps the editor's bytes and length.
-    {R"("E"=hex(2):25,00,41,00,00,00)", "E", REG_EXPAND_SZ, {0x25, 0x41, 0, 0}},
-    {R"("M"=hex(7):41,00,00,00,42,00,00,00,00,00)", "M", REG_MULTI_SZ, {0x41, 0, 0x42, 0, 0, 0}},
-    {R"("E"=hex(2):41,00,42)", "E", REG_EXPAND_SZ, {0x41, 0x42}},
-    {R"("E"=hex(2):)", "E", REG_EXPAND_SZ, {0}},
+    // Text lists keep the list's bytes, text and terminators, as the editor stores them.
+    {R"("E"=hex(2):25,00,41,00,00,00)", "E", REG_EXPAND_SZ, {0x25, 0, 0x41, 0, 0, 0}},
+    {R"("S"=hex(1):3d,d8,00,de,00,00)", "S", REG_SZ, {0x3d, 0xd8, 0, 0xde, 0, 0}},
+    {R"("E"=hex(2):41,00,42)", "E", REG_EXPAND_SZ, {0x41, 0, 0x42}},
+    {R"("E"=hex(2):)", "E", REG_EXPAND_SZ, {0, 0}},
+    {R"("M"=hex(7):)", "M", REG_MULTI_SZ, {}},
+    // Every other type number, in the editor's digits or capitals, keeps the list's bytes.
+    {R"("N"=hex(0):00)", "N", REG_NONE, {0}},
+    {R"("N"=hex(4):2a,00,00,00)", "N", REG_DWORD, {0x2a, 0, 0, 0}},
+    {R"("N"=hex(5):00,00,00,2a)", "N", REG_DWORD_BIG_ENDIAN, {0, 0, 0, 0x2a}},
+    {R"("R"=hex(a):01,02,03)", "R", 0xa, {1, 2, 3}},
+    {R"("Q"=hex(B):01,00,00,00,00,00,00,00)", "Q", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}},
+    {R"("X"=hex(ffff0000):ff)", "X", 0xffff0000, {0xff}},
     // Names: first and last bytes before the equals sign are dropped untested.
     {R"(=dword:1)", "", REG_DWORD, {1, 0, 0, 0}},
     {R"(a=dword:1)", "", REG_DWORD, {1, 0, 0, 0}},
@@ -126,14 +135,20 @@ TEST(ParseEntryTest, ReadsNameTypeAndData) {
     EXPECT_EQ(result.name, row.name != kDefault ? row.name : "");
     EXPECT_EQ(result.type, row.type);
     EXPECT_EQ(result.data, row.data);
+    // Only a quoted string's text goes through the code page.
+    bool quoted = row.type == REG_SZ && std::string(row.entry).find("hex(1)") == std::string::npos;
+    EXPECT_EQ(result.form, quoted ? DataForm::AnsiText : DataForm::AsStored);
   }
 }
 
 TEST(ParseEntryTest, RejectsEntriesWithoutEqualsOrMarker) {
   const char* const rejected[] = {
-      "", R"("abc")", R"("X"=-)", R"("X"=-x)", R"("X"=- x)", R"("X"=hex(0):00)",
-      R"("X"=hex(4):01,00,00,00)", R"("X"=DWORD:1)", R"("X"=HEX:01)", "just text",
-      R"("X"=hex(2):3d,d8,00,00)",  // a lone surrogate has no ANSI form
+      "", R"("abc")", R"("X"=-)", R"("X"=-x)", R"("X"=- x)", R"("X"=DWORD:1)", R"("X"=HEX:01)",
+      "just text",
+      // Type numbers of no digits, of more than a DWORD's, of other characters.
+      R"("X"=hex():01)", R"("X"=hex(100000000):01)", R"("X"=hex(g):01)", R"("X"=hex(2:01)",
+      // A 32-bit number of other than four items.
+      R"("X"=hex(4):01,00,00)", R"("X"=hex(5):01,00,00,00,00)",
       // A 64-bit number of other than eight items.
       R"("X"=hex(b):)", R"("X"=hex(b):01,02)", R"("X"=hex(b):01,00,00,00,00,00,00)",
       R"("X"=hex(b):01,00,00,00,00,00,00,00,00)",
@@ -144,7 +159,8 @@ TEST(ParseEntryTest, RejectsEntriesWithoutEqualsOrMarker) {
     LPBYTE data = reinterpret_cast<LPBYTE>(0x2);
     DWORD length = 3;
     DWORD type = 4;
-    EXPECT_FALSE(ParseEntry(entry, &name, &data, &length, &type)) << entry;
+    DataForm form = DataForm::AnsiText;
+    EXPECT_FALSE(ParseEntry(entry, &name, &data, &length, &type, &form)) << entry;
     EXPECT_EQ(name, reinterpret_cast<LPSTR>(0x1)) << entry;
     EXPECT_EQ(data, reinterpret_cast<LPBYTE>(0x2)) << entry;
     EXPECT_EQ(length, 3u) << entry;
@@ -180,10 +196,6 @@ TEST(ParseEntryTest, ReadsValueDeletions) {
 
 // The process runs in a UTF-8 locale: text is converted to UTF-8 and cut only between characters.
 const ParseCase kUtf8Cases[] = {
-    {R"("E"=hex(2):2d,4e,00,00)", "E", REG_EXPAND_SZ, {0xe4, 0xb8, 0xad, 0, 0}},
-    {R"("M"=hex(7):e9,00,00,00,00,00)", "M", REG_MULTI_SZ, {0xc3, 0xa9, 0, 0, 0}},
-    {R"("E"=hex(2):e9)", "E", REG_EXPAND_SZ, {0xc3, 0xa9}},
-    {R"("E"=hex(2):3d,d8,00,de,00,00)", "E", REG_EXPAND_SZ, {0xf0, 0x9f, 0x98, 0x80, 0, 0}},
     {"\"S\"=\"a\xc3\xa9", "S", REG_SZ, {'a', 0, 0}},
     {"\"S\"=\"\xe4\xb8\xad\"", "S", REG_SZ, Text("\xe4\xb8\xad")},
     {"\"\xc3\xa9=dword:1", "", REG_DWORD, {1, 0, 0, 0}},
@@ -203,13 +215,9 @@ TEST(ParseEntryTest, CopiesWholeUtf8Characters) {
 }
 
 // GBK: 0x81 0x64 is one character whose trail byte is 'd', 0x81 0x5C one whose trail byte is the
-// backslash; U+4E2D is 0xD6 0xD0; U+0E01 has no GBK form.
+// backslash; U+4E2D is 0xD6 0xD0. A text list is no text in the code page: its bytes stay.
 const ParseCase kGbkCases[] = {
-    {"\"E\"=hex(2):2d,4e,00,00", "E", REG_EXPAND_SZ, {0xd6, 0xd0, 0, 0}},
-    {"\"M\"=hex(7):2d,4e,00,00,41,00,00,00,00,00",
-     "M",
-     REG_MULTI_SZ,
-     {0xd6, 0xd0, 0, 'A', 0, 0, 0}},
+    {"\"E\"=hex(2):2d,4e,01,0e,00,00", "E", REG_EXPAND_SZ, {0x2d, 0x4e, 0x01, 0x0e, 0, 0}},
     {"\"S\"=\"a\xd6\xd0", "S", REG_SZ, {'a', 0, 0}},
     {"\"S\"=\"\x81\x5c\"", "S", REG_SZ, Text("\x81\x5c")},
     {"\"\x81\x5c\"=dword:1", "\x81\x5c", REG_DWORD, {1, 0, 0, 0}},
@@ -226,11 +234,10 @@ TEST(ParseEntryTest, DoubleByteTextUnderGbk) {
     EXPECT_EQ(result.type, row.type);
     EXPECT_EQ(result.data, row.data);
   }
-  // Markers are never found across a character's trail byte, and text GBK cannot hold is refused.
+  // Markers are never found across a character's trail byte.
   for (const char* entry : {"\"S\"=\x81\x64word:5",
                             "\"S\"=\x81\x68"
-                            "ex:01",
-                            "\"E\"=hex(2):01,0e,00,00"}) {
+                            "ex:01"}) {
     EXPECT_FALSE(Parse(entry).parsed) << entry;
   }
 }

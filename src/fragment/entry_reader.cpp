@@ -103,6 +103,20 @@ void PrintParseFailure(LSTATUS status, const char* line) {
   std::printf("Error %d, unable to parse entry: %s\n", static_cast<int>(status), line);
 }
 
+// RegSetValueExW with the name given in the ANSI code page, converted as RegSetValueExA converts
+// it: a name whose bytes are no text in the code page is refused, never stored as U+FFFD.
+LSTATUS SetValueAsStored(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD length) {
+  UniqueBstr wide_name;
+  if (name != nullptr && *name != '\0') {
+    int units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, nullptr, 0);
+    if (units <= 0) return ERROR_NO_UNICODE_TRANSLATION;
+    wide_name.reset(SysAllocStringLen(nullptr, static_cast<UINT>(units - 1)));
+    if (wide_name.get() == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, wide_name.get(), units);
+  }
+  return RegSetValueExW(key, wide_name.get(), 0, type, data, length);
+}
+
 using LocalName = LocalPointer<char>;
 using LocalData = LocalPointer<BYTE>;
 
@@ -129,7 +143,8 @@ class EntryWriter {
     LPBYTE parsed_data = nullptr;
     DWORD length = 0;
     DWORD type = 0;
-    if (!ParseEntry(entry, &parsed_name, &parsed_data, &length, &type)) {
+    DataForm form = DataForm::AnsiText;
+    if (!ParseEntry(entry, &parsed_name, &parsed_data, &length, &type, &form)) {
       PrintParseFailure(last_write_, last_line);
       return;
     }
@@ -137,13 +152,17 @@ class EntryWriter {
     LocalData data(parsed_data);
     last_write_ = ThrowIfOutOfMemory(RemoveValue(key_, DeleteRecordName(name.get())));
     if (last_write_ == ERROR_SUCCESS) {
-      last_write_ =
-          ThrowIfOutOfMemory(RegSetValueExA(key_, name.get(), 0, type, data.get(), length));
+      last_write_ = ThrowIfOutOfMemory(SetValue(name.get(), type, data.get(), length, form));
     }
     if (last_write_ != ERROR_SUCCESS) PrintFailure("write value", name.get());
   }
 
  private:
+  LSTATUS SetValue(const char* name, DWORD type, const BYTE* data, DWORD length, DataForm form) {
+    if (form == DataForm::AnsiText) return RegSetValueExA(key_, name, 0, type, data, length);
+    return SetValueAsStored(key_, name, type, data, length);
+  }
+
   // "**del." and the value's name: the record that has clients delete that value, as the group
   // policy editor writes it, with a single blank as its text. The default value's record is
   // "**del." alone.

@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "common/ansi_text.h"
+#include "ansi_path.h"
 #include "common/bstr.h"
 #include "common/out_of_memory.h"
 #include "entry_reader.h"
@@ -18,20 +19,6 @@ const char* const RootKeyNames[5] = {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", 
                                      "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
 
 namespace {
-
-// The fragment's path in the ANSI code page, or an empty string with *error set when the code page
-// cannot express it exactly (a substitute character would name another file).
-std::string AnsiPath(BSTR path, DWORD* error) {
-  std::string ansi = BstrToAnsi(path);
-  UniqueBstr round_trip(AnsiToBstr(ansi.c_str()));
-  UINT length = SysStringLen(path);
-  if (round_trip.length() != length ||
-      (length > 0 && std::memcmp(round_trip.get(), path, length * sizeof(OLECHAR)) != 0)) {
-    *error = ERROR_NO_UNICODE_TRANSLATION;
-    return std::string();
-  }
-  return ansi;
-}
 
 // What a section asks of the selected root: write entries below a key, delete a key, or nothing.
 enum class SectionKind { Other, Write, Delete };

@@ -51,7 +51,9 @@ class FragmentFolder {
     return folder_.path() + "/" + name;
 #endif
   }
-  const std::string& path() const { return folder_.path(); }
+  const std::string& path() const {
+    return folder_.path();
+  }
 
  private:
   ScratchFolder folder_;
@@ -439,8 +441,8 @@ const std::vector<std::string> kRegeditExportContents = {
     "Software\\Regweave|Count|4|2a000000",
     "Software\\Regweave|Quota|11|0010000000000000",
     "Software\\Regweave|Blob|3|000102030405060708090a0b0c0d0e0f10111213141516171819",
-    "Software\\Regweave|Expand|2|2553797374656d526f6f74255c780000",
-    "Software\\Regweave|Multi|7|6100e4b8adc3a9000000",
+    "Software\\Regweave|Expand|2|2553797374656d526f6f74255c7800",
+    "Software\\Regweave|Multi|7|6100e4b8adc3a90000",
     "Software\\Regweave\\Empty",
 };
 
@@ -494,12 +496,11 @@ std::string ExpectedMachinePol() {
          Record(key, u"Count", REG_DWORD, Le32(42)) +
          Record(key, u"Quota", REG_QWORD, Le32(4096) + Le32(0)) +
          Record(key, u"Blob", REG_BINARY, blob) +
-         // The list's own terminator, then the one the editor's length rule counts.
+         // The lists' bytes as they stand, their terminators included.
          Record(key, u"Expand", REG_EXPAND_SZ,
-                Utf16Bytes(std::u16string(u"%SystemRoot%\\x") + u'\0' + u'\0')) +
-         Record(
-             key, u"Multi", REG_MULTI_SZ,
-             Utf16Bytes(std::u16string(u"a") + u'\0' + u"\u4e2d\u00e9" + u'\0' + u'\0' + u'\0')) +
+                Utf16Bytes(std::u16string(u"%SystemRoot%\\x") + u'\0')) +
+         Record(key, u"Multi", REG_MULTI_SZ,
+                Utf16Bytes(std::u16string(u"a") + u'\0' + u"\u4e2d\u00e9" + u'\0' + u'\0')) +
          Record(u"Software\\Regweave\\Empty", u"", REG_NONE, "");
 }
 
@@ -573,8 +574,8 @@ TEST(FragmentFileTest, SambaReadsTheSavedPolicy) {
             "Software\\Regweave|Count|4|4|42\n"
             "Software\\Regweave|Quota|11|8|4096\n"
             "Software\\Regweave|Blob|3|26|000102030405060708090a0b0c0d0e0f10111213141516171819\n"
-            "Software\\Regweave|Expand|2|32|%SystemRoot%\\x\n"
-            "Software\\Regweave|Multi|7|14|610000002d4ee900000000000000\n"
+            "Software\\Regweave|Expand|2|30|%SystemRoot%\\x\n"
+            "Software\\Regweave|Multi|7|12|610000002d4ee90000000000\n"
             "Software\\Regweave\\Empty||0|0|None\n");
 }
 #endif
@@ -616,8 +617,8 @@ TEST(FragmentFileTest, BadInputNeverStopsTheImport) {
       // Wine's profile reader passes over a 10 MB line without a word; a "[" line without "]"
       // heads no section.
       {"a 10 MB line",
-       "[HKEY_LOCAL_MACHINE\\Big]\n\"B\"=hex:" + Repeated("ff,", 10 * 1024 * 1024 / 3) + "\n",
-       "", 1},
+       "[HKEY_LOCAL_MACHINE\\Big]\n\"B\"=hex:" + Repeated("ff,", 10 * 1024 * 1024 / 3) + "\n", "",
+       1},
       {"a 10 MB string",
        "[HKEY_LOCAL_MACHINE\\Big]\n\"S\"=\"" + std::string(10 << 20, 'x') + "\"\n", "", 1},
       {"unterminated quotes and headers",

@@ -1,12 +1,13 @@
-// The registry functions, the group policy object class and the tool's fragment import on top of
-// them run with each allocation in turn failing: every call must answer with its usual result or
-// its out-of-memory code, and none may let an exception out. This binary replaces the global
-// operator new to make that happen.
+// The registry functions, file creation, the group policy object class and the tool's fragment
+// import on top of them run with each allocation in turn failing: every call must answer with its
+// usual result or its out-of-memory code, and none may let an exception out. This binary replaces
+// the global operator new to make that happen.
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <new>
+#include <string>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -150,6 +151,7 @@ TEST(AllocationFailureTest, RegistryFunctionsReturnNotEnoughMemory) {
   static const char kList[] = "a\0\xc3\xa9\0";
   auto step = [&](int index) -> long {
     char name[64];
+    char16_t wide_name[64];
     DWORD name_size = sizeof name;
     BYTE data[64];
     DWORD data_size = sizeof data;
@@ -168,19 +170,57 @@ TEST(AllocationFailureTest, RegistryFunctionsReturnNotEnoughMemory) {
       case 4:
         return RegEnumValueA(key, 0, name, &name_size, nullptr, nullptr, data, &data_size);
       case 5:
-        return RegDeleteValueA(key, "liste \xc3\xa9");
+        return RegSetValueExW(key, u"Wide \u00e9", 0, REG_EXPAND_SZ,
+                              reinterpret_cast<const BYTE*>(u"%x%"), 8);
       case 6:
-        return RegOpenKeyExA(root, "software\\policies", 0, KEY_READ, &opened);
+        return RegEnumValueW(key, 2, wide_name, &name_size, nullptr, nullptr, data, &data_size);
       case 7:
-        return RegEnumKeyExA(opened, 0, name, &name_size, nullptr, nullptr, nullptr, nullptr);
+        return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                nullptr, nullptr, nullptr, nullptr);
       case 8:
+        return RegDeleteValueA(key, "liste \xc3\xa9");
+      case 9:
+        return RegOpenKeyExW(root, u"software\\policies", 0, KEY_READ, &opened);
+      case 10:
+        return RegEnumKeyExW(opened, 0, wide_name, &name_size, nullptr, nullptr, nullptr, nullptr);
+      case 11:
+        RegCloseKey(std::exchange(opened, nullptr));
+        return RegOpenKeyExA(root, "software\\policies", 0, KEY_READ, &opened);
+      case 12:
+        return RegEnumKeyExA(opened, 0, name, &name_size, nullptr, nullptr, nullptr, nullptr);
+      case 13:
         return RegDeleteKeyA(opened, "R\xc3\xa9gion");
       default:
         return RegCloseKey(std::exchange(opened, nullptr));
     }
   };
-  SweepAllocationFailures(10, ERROR_NOT_ENOUGH_MEMORY, step, reset);
+  SweepAllocationFailures(15, ERROR_NOT_ENOUGH_MEMORY, step, reset);
   close();
+}
+
+// A file whose handle cannot be had is not created: a later creation of the name succeeds.
+TEST(AllocationFailureTest, FileCreationLeavesNoFileWithoutMemory) {
+  ScratchFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::string path = folder.path() + "/new.reg";
+  HANDLE file = INVALID_HANDLE_VALUE;
+  auto reset = [&] {
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+    DeleteFileA(path.c_str());
+  };
+  auto step = [&](int index) -> long {
+    if (index == 1) return CloseHandle(std::exchange(file, INVALID_HANDLE_VALUE)) ? 0 : 1;
+    file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    if (file != INVALID_HANDLE_VALUE) return 0;
+    long error = static_cast<long>(GetLastError());
+    return error == ERROR_NOT_ENOUGH_MEMORY &&
+                   GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES
+               ? ERROR_FILE_EXISTS
+               : error;
+  };
+  SweepAllocationFailures(2, ERROR_NOT_ENOUGH_MEMORY, step, reset);
 }
 
 TEST(AllocationFailureTest, GroupPolicyObjectReturnsOutOfMemory) {

@@ -14,12 +14,12 @@
 
 #define MAKE_HRESULT(sev, fac, code) \
   ((HRESULT)(((unsigned long)(sev) << 31) | ((unsigned long)(fac) << 16) | ((unsigned long)(code))))
-#define HRESULT_CODE(hr) ((hr) & 0xFFFF)
+#define HRESULT_CODE(hr) ((hr)&0xFFFF)
 #define HRESULT_FACILITY(hr) (((hr) >> 16) & 0x1fff)
 
 inline HRESULT HRESULT_FROM_WIN32(unsigned long x) {
   return (HRESULT)(x) <= 0 ? (HRESULT)(x)
-                           : (HRESULT)(((x) & 0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000);
+                           : (HRESULT)(((x)&0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000);
 }
 
 // Win32 error codes.
@@ -39,10 +39,12 @@ inline HRESULT HRESULT_FROM_WIN32(unsigned long x) {
 #define ERROR_NOT_SUPPORTED 50L
 #define ERROR_BAD_NETPATH 53L
 #define ERROR_BAD_NET_NAME 67L
+#define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_BROKEN_PIPE 109L
 #define ERROR_DISK_FULL 112L
 #define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_INVALID_NAME 123L
 #define ERROR_DIR_NOT_EMPTY 145L
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_BUSY 170L

@@ -44,10 +44,3 @@ LSTATUS Utf16ToAnsi(std::u16string_view text, std::string* converted) {
   WideCharToMultiByte(CP_ACP, 0, text.data(), length, converted->data(), bytes, nullptr, nullptr);
   return ERROR_SUCCESS;
 }
-
-LSTATUS CopyNameOut(const std::string& name, LPSTR buffer, LPDWORD chars) {
-  if (name.size() >= *chars) return ERROR_MORE_DATA;
-  std::memcpy(buffer, name.c_str(), name.size() + 1);
-  *chars = static_cast<DWORD>(name.size());
-  return ERROR_SUCCESS;
-}

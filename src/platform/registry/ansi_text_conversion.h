@@ -15,8 +15,3 @@ LSTATUS AnsiNameToUtf16(const char* name, std::u16string* converted);
 
 // UTF-16 text, NULs included, in the ANSI code page (WideCharToMultiByte with CP_ACP).
 LSTATUS Utf16ToAnsi(std::u16string_view text, std::string* converted);
-
-// Copies name and a terminator into buffer, which holds *chars characters, and sets *chars to the
-// name's length: the enumeration functions' rule. ERROR_MORE_DATA, copying nothing, when the name
-// and its terminator do not fit.
-LSTATUS CopyNameOut(const std::string& name, LPSTR buffer, LPDWORD chars);

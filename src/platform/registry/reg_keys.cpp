@@ -1,4 +1,5 @@
-// RegCreateKeyExA, RegOpenKeyExA, RegDeleteKeyA, RegEnumKeyExA and RegCloseKey on the hives.
+// RegCreateKeyExA, RegOpenKeyExA, RegOpenKeyExW, RegDeleteKeyA, RegEnumKeyExA and RegCloseKey on
+// the hives.
 #include <string>
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include "key_handles.h"
 #include "key_path.h"
 #include "system/guarded.h"
+#include "value_transfer.h"
 
 namespace {
 
@@ -19,16 +21,35 @@ LSTATUS ResolvePath(HKEY handle, LPCSTR path, const OpenKey** start, std::u16str
   return status;
 }
 
-// The key that path (ANSI text) names below handle, which must exist, and the open key behind
-// handle.
-LSTATUS FindExistingKey(HKEY handle, LPCSTR path, const OpenKey** start,
+// The key that path names below handle, which must exist, and the open key behind handle.
+LSTATUS FindExistingKey(HKEY handle, std::u16string_view path, const OpenKey** start,
                         std::shared_ptr<RegistryKey>* key) {
-  std::u16string path_text;
   KeyNames names;
-  LSTATUS status = ResolvePath(handle, path, start, &path_text, &names);
+  LSTATUS status = FindKeyHandle(handle, start);
+  if (status == ERROR_SUCCESS) status = SplitKeyPath(path, &names);
   if (status != ERROR_SUCCESS) return status;
   *key = (*start)->key->FindPath(names);
   return *key ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+// As FindExistingKey, for a path in ANSI text.
+LSTATUS FindExistingKey(HKEY handle, LPCSTR path, const OpenKey** start,
+                        std::shared_ptr<RegistryKey>* key) {
+  std::u16string path_text;
+  LSTATUS status = FindKeyHandle(handle, start);
+  if (status == ERROR_SUCCESS) status = AnsiNameToUtf16(path, &path_text);
+  return status == ERROR_SUCCESS ? FindExistingKey(handle, path_text, start, key) : status;
+}
+
+// A new handle to the key path (ANSI or UTF-16 text) names below handle.
+template <typename Path>
+LSTATUS OpenExistingKey(HKEY handle, const Path& path, REGSAM access, PHKEY opened) {
+  const OpenKey* start = nullptr;
+  std::shared_ptr<RegistryKey> key;
+  LSTATUS status = FindExistingKey(handle, path, &start, &key);
+  if (status != ERROR_SUCCESS) return status;
+  *opened = AddKeyHandle(OpenKey{start->root, std::move(key), access});
+  return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -63,14 +84,20 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, RE
                              PHKEY phkResult) {
   if (!phkResult) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
-  return GuardedStatus([&]() -> LSTATUS {
+  return GuardedStatus([&] {
     auto lock = LockRegistry();
-    const OpenKey* start = nullptr;
-    std::shared_ptr<RegistryKey> key;
-    LSTATUS status = FindExistingKey(hKey, lpSubKey, &start, &key);
-    if (status != ERROR_SUCCESS) return status;
-    *phkResult = AddKeyHandle(OpenKey{start->root, std::move(key), samDesired});
-    return ERROR_SUCCESS;
+    return OpenExistingKey(hKey, lpSubKey, samDesired, phkResult);
+  });
+}
+
+LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired,
+                             PHKEY phkResult) {
+  if (!phkResult) return ERROR_INVALID_PARAMETER;
+  *phkResult = nullptr;
+  return GuardedStatus([&] {
+    auto lock = LockRegistry();
+    std::u16string_view path = lpSubKey ? std::u16string_view(lpSubKey) : std::u16string_view();
+    return OpenExistingKey(hKey, path, samDesired, phkResult);
   });
 }
 
@@ -93,20 +120,12 @@ LSTATUS WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpc
   }
   return GuardedStatus([&]() -> LSTATUS {
     auto lock = LockRegistry();
-    const OpenKey* open = nullptr;
-    LSTATUS status = FindKeyHandle(hKey, &open);
-    if (status != ERROR_SUCCESS) return status;
-    const RegistryKey* subkey = open->key->SubkeyAt(dwIndex);
-    if (!subkey) return ERROR_NO_MORE_ITEMS;
+    const RegistryKey* subkey = nullptr;
+    LSTATUS status = FindSubkeyAt(hKey, dwIndex, &subkey);
     std::string name;
-    status = Utf16ToAnsi(subkey->name(), &name);
-    if (status == ERROR_SUCCESS) status = CopyNameOut(name, lpName, lpcchName);
-    // Keys here have no class and no recorded write time.
-    if (status == ERROR_SUCCESS && lpClass) {
-      status = CopyNameOut(std::string(), lpClass, lpcchClass);
-    }
-    if (status == ERROR_SUCCESS && lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
-    return status;
+    if (status == ERROR_SUCCESS) status = Utf16ToAnsi(subkey->name(), &name);
+    if (status != ERROR_SUCCESS) return status;
+    return CopySubkeyOut(name, lpName, lpcchName, lpClass, lpcchClass, lpftLastWriteTime);
   });
 }
 

@@ -1,5 +1,4 @@
 // RegSetValueExA, RegDeleteValueA, RegQueryValueExA and RegEnumValueA on the hives.
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "system/ascii_text.h"
 #include "system/guarded.h"
 #include "utf16le.h"
+#include "value_transfer.h"
 
 namespace {
 
@@ -58,18 +58,11 @@ LSTATUS CallerData(const RegistryValue& value, std::vector<BYTE>* data) {
   return status;
 }
 
-// Hands value's type and data to the caller's optional buffers; the data buffer holds *size bytes.
-// ERROR_MORE_DATA, with *size set to the bytes needed, when the data do not fit.
+// Hands value's type and data, strings in the code page, to the caller's optional buffers.
 LSTATUS CopyValueOut(const RegistryValue& value, LPDWORD type, LPBYTE buffer, LPDWORD size) {
-  if (type) *type = value.type;
-  if (!size) return ERROR_SUCCESS;
   std::vector<BYTE> data;
-  LSTATUS status = CallerData(value, &data);
-  if (status != ERROR_SUCCESS) return status;
-  bool fits = data.size() <= *size;
-  if (buffer && fits && !data.empty()) std::memcpy(buffer, data.data(), data.size());
-  *size = static_cast<DWORD>(data.size());
-  return buffer && !fits ? ERROR_MORE_DATA : ERROR_SUCCESS;
+  LSTATUS status = size ? CallerData(value, &data) : ERROR_SUCCESS;
+  return status == ERROR_SUCCESS ? CopyDataOut(value.type, data, type, buffer, size) : status;
 }
 
 }  // namespace
@@ -79,20 +72,11 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/,
   if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
   return GuardedStatus([&]() -> LSTATUS {
     auto lock = LockRegistry();
-    const OpenKey* open = nullptr;
     std::u16string name;
     std::vector<BYTE> data;
-    LSTATUS status = FindKeyHandle(hKey, &open);
-    if (status == ERROR_SUCCESS && !(open->access & KEY_SET_VALUE)) status = ERROR_ACCESS_DENIED;
-    if (status == ERROR_SUCCESS) status = AnsiNameToUtf16(lpValueName, &name);
-    if (status == ERROR_SUCCESS && name.size() > kMaxValueNameLength) {
-      status = ERROR_FILENAME_EXCED_RANGE;
-    }
+    LSTATUS status = AnsiNameToUtf16(lpValueName, &name);
     if (status == ERROR_SUCCESS) status = StoredData(dwType, lpData, cbData, &data);
-    // Refused whole rather than cut: Registry.pol cannot hold more.
-    if (status == ERROR_SUCCESS && data.size() > kMaxValueDataSize) status = ERROR_FILE_TOO_LARGE;
-    if (status == ERROR_SUCCESS) open->key->SetValue(name, dwType, std::move(data));
-    return status;
+    return status == ERROR_SUCCESS ? StoreValue(hKey, name, dwType, std::move(data)) : status;
   });
 }
 
@@ -131,16 +115,11 @@ LSTATUS WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWOR
   }
   return GuardedStatus([&]() -> LSTATUS {
     auto lock = LockRegistry();
-    const OpenKey* open = nullptr;
-    LSTATUS status = FindKeyHandle(hKey, &open);
-    if (status != ERROR_SUCCESS) return status;
-    const std::vector<RegistryValue>& values = open->key->values();
-    if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
-    const RegistryValue& value = values[dwIndex];
+    const RegistryValue* value = nullptr;
+    LSTATUS status = FindValueAt(hKey, dwIndex, &value);
     std::string name;
-    status = Utf16ToAnsi(value.name, &name);
+    if (status == ERROR_SUCCESS) status = Utf16ToAnsi(value->name, &name);
     if (status == ERROR_SUCCESS) status = CopyNameOut(name, lpValueName, lpcchValueName);
-    if (status == ERROR_SUCCESS) status = CopyValueOut(value, lpType, lpData, lpcbData);
-    return status;
+    return status == ERROR_SUCCESS ? CopyValueOut(*value, lpType, lpData, lpcbData) : status;
   });
 }

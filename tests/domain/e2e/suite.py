@@ -4,6 +4,7 @@ Registry.pol reader, ldapsearch and GPT.INI). Prints one line per check and a fi
 "N passed, M failed"; exits 1 when a check failed."""
 
 import argparse
+import codecs
 import os
 import subprocess
 import sys
@@ -470,6 +471,68 @@ def examples_import_as_the_readme_shows(ctx):
         (DESKTOP, "ScreenSaverIsSecure", 1, "1"),
         (DESKTOP, "ScreenSaveTimeOut", 1, "600"),
     ], 1)
+
+
+# Every value form the export writes: each registry type, a delete record and a **delvals.
+# record, text outside Latin-1, quotes, a line break, a list long enough to wrap, a key without
+# values.
+EXPORT_KEY = r"HKEY_LOCAL_MACHINE\Software\Policies\Regweave\Export"
+EXPORTED_POLICY = "\n".join([
+    "Windows Registry Editor Version 5.00",
+    "",
+    "[%s]" % EXPORT_KEY,
+    '@="default"',
+    '"Text"="say "hi" to C:\\Temp\\"',
+    '"Lines"=hex(1):61,00,0d,00,0a,00,62,00,00,00',
+    '"名前"="文字 ünïcödé ✓"',
+    '"Expand"=hex(2):25,00,78,00,25,00,00,00',
+    '"Multi"=hex(7):61,00,00,00,2d,4e,00,00,00,00',
+    '"Number"=dword:0000002a',
+    '"Big"=hex(5):00,00,00,2a',
+    '"Quota"=hex(b):00,00,00,04,00,00,00,00',
+    '"Blob"=hex:' + ",".join("%02x" % byte for byte in range(40)),
+    '"None"=hex(0):',
+    '"Own"=hex(a):01,02',
+    '"**del.Gone"=" "',
+    '"**delvals."=" "',
+    "",
+    "[%s\\Empty]" % EXPORT_KEY,
+    "",
+    "[%s\\键]" % EXPORT_KEY,
+    '"Wert"=dword:00000001',
+    "",
+])
+
+
+@check
+def export_imports_back_to_the_same_records(ctx):
+    """import(export(policy)) holds the policy's records in their order, byte for byte; the
+    exported policy is left as it was, an existing file is never overwritten, and a code page
+    without the policy's Chinese names exports the same file."""
+    source_policy = ctx.policy("export source")
+    copy = ctx.policy("export copy")
+    source = ctx.fragment("every-form.reg", EXPORTED_POLICY)
+    ctx.import_and_expect(source_policy.name, source, ["/machine"],
+                          progress(source_policy.name, source), 0)
+    before = policy_state(source_policy)
+    exported = ctx.scratch / "exported.reg"
+    ctx.import_and_expect(source_policy.name, exported, ["/machine", "/export"],
+                          progress(source_policy.name, exported), 0)
+    expect_unchanged(source_policy, before, "an export")
+    written = exported.read_bytes()
+    expect_equal(written[:2], codecs.BOM_UTF16_LE, "the export's byte-order mark")
+    ctx.import_and_expect(source_policy.name, exported, ["/machine", "/EXPORT"],
+                          progress(source_policy.name, exported) + failure_line(0x80070050), 80)
+    expect_equal(exported.read_bytes(), written, "the existing file after a second export")
+    western = ctx.scratch / "exported-cp1252.reg"
+    ctx.import_and_expect(source_policy.name, western, ["/machine", "/export"],
+                          progress(source_policy.name, western), 0,
+                          env=compiled_locale(ctx, "de_DE", "CP1252"))
+    expect_equal(western.read_bytes(), written, "the export under CP1252")
+    ctx.import_and_expect(copy.name, exported, ["/machine"], progress(copy.name, exported), 0)
+    after = policy_state(copy)
+    expect_equal(after.machine, before.machine, "the copy's records, read by Samba")
+    expect_equal(after.machine_bytes, before.machine_bytes, "the copy's Registry.pol")
 
 
 def parse_arguments():
