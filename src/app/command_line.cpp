@@ -43,6 +43,10 @@ bool HasLocalSwitch(int argc, char* argv[]) {
 bool HasExportSwitch(int argc, char* argv[]) {
   if (!HasSwitch(argc, argv, "/export")) return false;
   // Reading a policy back and trying an import on it are two runs, not one.
-  if (HasSwitch(argc, argv, "/whatif")) throw HresultError{E_INVALIDARG};
+  if (HasWhatIfSwitch(argc, argv)) throw HresultError{E_INVALIDARG};
   return true;
+}
+
+bool HasWhatIfSwitch(int argc, char* argv[]) {
+  return HasSwitch(argc, argv, "/whatif");
 }

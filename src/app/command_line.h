@@ -21,3 +21,6 @@ bool HasLocalSwitch(int argc, char* argv[]);
 // "/export" anywhere from argument 3 on: the policy is read back into the file instead of a
 // fragment imported from it. Raises HresultError E_INVALIDARG when "/whatif" stands beside it.
 bool HasExportSwitch(int argc, char* argv[]);
+
+// "/whatif" anywhere from argument 3 on: the import lists what it would change and saves nothing.
+bool HasWhatIfSwitch(int argc, char* argv[]);

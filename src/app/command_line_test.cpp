@@ -96,22 +96,26 @@ TEST(CommandLineTest, OtherSwitches) {
   struct Row {
     const char* name;
     Arguments arguments;
-    bool usage, absolute, local;
+    bool usage, absolute, local, what_if;
   } rows[] = {
-      {"usage", {"/?"}, true, false, false},
-      {"usage among others", {"/?", "s"}, false, false, false},
-      {"absolute", {"t", "s", "/ABS", "/user"}, false, true, false},
-      {"absolute only as argument 3", {"t", "s", "/user", "/abs"}, false, false, false},
-      {"absolute as source", {"t", "/abs", "/user"}, false, false, false},
-      {"local after scope", {"t", "s", "/user", "/Local"}, false, false, true},
-      {"local before scope", {"t", "s", "/local", "/user"}, false, false, true},
-      {"local as target", {"/local", "s", "/user"}, false, false, false},
+      {"usage", {"/?"}, true, false, false, false},
+      {"usage among others", {"/?", "s"}, false, false, false, false},
+      {"absolute", {"t", "s", "/ABS", "/user"}, false, true, false, false},
+      {"absolute only as argument 3", {"t", "s", "/user", "/abs"}, false, false, false, false},
+      {"absolute as source", {"t", "/abs", "/user"}, false, false, false, false},
+      {"local after scope", {"t", "s", "/user", "/Local"}, false, false, true, false},
+      {"local before scope", {"t", "s", "/local", "/user"}, false, false, true, false},
+      {"local as target", {"/local", "s", "/user"}, false, false, false, false},
+      {"whatif in any case", {"t", "s", "/user", "/WhatIf"}, false, false, false, true},
+      {"whatif as source", {"t", "/whatif", "/user"}, false, false, false, false},
+      {"whatif within an argument", {"t", "s", "/user", "/whatif2"}, false, false, false, false},
   };
   for (Row& row : rows) {
     EXPECT_EQ(IsUsageRequest(row.arguments.argc(), row.arguments.argv()), row.usage) << row.name;
     EXPECT_EQ(IsSourceAbsolute(row.arguments.argc(), row.arguments.argv()), row.absolute)
         << row.name;
     EXPECT_EQ(HasLocalSwitch(row.arguments.argc(), row.arguments.argv()), row.local) << row.name;
+    EXPECT_EQ(HasWhatIfSwitch(row.arguments.argc(), row.arguments.argv()), row.what_if) << row.name;
   }
 }
 

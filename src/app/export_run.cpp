@@ -58,13 +58,7 @@ void ExportRun::Release() {
 void ExportPolicy(BSTR target, BSTR path, PolicyScope scope, PolicyFinder find) {
   ExportRun run;
   PassFailuresOn(
-      [&] {
-        try {
-          run.Execute(target, path, HalfFor(scope), find);
-        } catch (const std::bad_alloc&) {
-          throw HresultError{E_OUTOFMEMORY};
-        }
-      },
+      [&] { OutOfMemoryAsHresult([&] { run.Execute(target, path, HalfFor(scope), find); }); },
       [&] { run.Release(); });
   run.Release();
 }

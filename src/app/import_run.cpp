@@ -1,13 +1,20 @@
 #include "import_run.h"
 
 #include <memory>
+#include <vector>
 
+#include "change_listing.h"
 #include "common/failure_pass_on.h"
 #include "common/hresult_error.h"
 #include "fragment/fragment_file.h"
+#include "policy/policy_changes.h"
+#include "policy/registry_records.h"
 #include "progress.h"
 
 namespace {
+
+// How an import ends: the policy saved, or the changes listed and nothing saved.
+enum class ImportEnd { kSave, kListChanges };
 
 // One import and what it holds: the fragment, then the policy, then the policy's registry key,
 // given back in the reverse order, on success and on failure alike.
@@ -18,7 +25,8 @@ class ImportRun {
   ImportRun(const ImportRun&) = delete;
   ImportRun& operator=(const ImportRun&) = delete;
 
-  void Execute(BSTR target, BSTR source, const PolicyHalf& mapping, PolicyFinder find);
+  void Execute(BSTR target, BSTR source, const PolicyHalf& mapping, PolicyFinder find,
+               ImportEnd end);
   void Release();
 
  private:
@@ -29,15 +37,27 @@ class ImportRun {
   HKEY key_ = nullptr;
 };
 
-void ImportRun::Execute(BSTR target, BSTR source, const PolicyHalf& mapping, PolicyFinder find) {
+void ImportRun::Execute(BSTR target, BSTR source, const PolicyHalf& mapping, PolicyFinder find,
+                        ImportEnd end) {
   OpenFragment(source);
   FlushOutput();
   policy_ = find(target, ADsGetObject);
   if (!policy_) throw HresultError{E_POINTER};
   key_ = policy_->GetRegistryKey(mapping.section);
   if (key_ == nullptr) throw HresultError{E_POINTER};
+  std::vector<KeyRecord> before;
+  if (end == ImportEnd::kListChanges) {
+    before = OutOfMemoryAsHresult([&] { return ReadRegistryRecords(key_); });
+  }
   ThrowIfFailed(fragment_->ImportSections(key_, mapping.root_index));
   FlushOutput();
+  if (end == ImportEnd::kListChanges) {
+    OutOfMemoryAsHresult([&] {
+      PrintPolicyChanges(ComparePolicyRecords(before, ReadRegistryRecords(key_)),
+                         RootKeyNames[mapping.root_index]);
+    });
+    return;
+  }
   ThrowIfFailed(policy_->SaveRegistry(mapping.machine, true));
 }
 
@@ -57,11 +77,19 @@ void ImportRun::Release() {
   fragment_.reset();
 }
 
+void Import(BSTR target, BSTR source, PolicyScope scope, PolicyFinder find, ImportEnd end) {
+  ImportRun run;
+  PassFailuresOn([&] { run.Execute(target, source, HalfFor(scope), find, end); },
+                 [&] { run.Release(); });
+  run.Release();
+}
+
 }  // namespace
 
 void ImportFragment(BSTR target, BSTR source, PolicyScope scope, PolicyFinder find) {
-  ImportRun run;
-  PassFailuresOn([&] { run.Execute(target, source, HalfFor(scope), find); },
-                 [&] { run.Release(); });
-  run.Release();
+  Import(target, source, scope, find, ImportEnd::kSave);
+}
+
+void PreviewImport(BSTR target, BSTR source, PolicyScope scope, PolicyFinder find) {
+  Import(target, source, scope, find, ImportEnd::kListChanges);
 }

@@ -4,6 +4,7 @@
 
 #include <comdef.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -154,6 +155,21 @@ TEST_F(ImportRunTest, APolicyIsSavedEvenWhenNothingInTheFragmentWasForItsHalf) {
   EXPECT_EQ(Run(PolicyScope::Machine).kind, Outcome::kNothing);
   EXPECT_EQ(fake_.calls, (std::vector<std::string>{kOpened, "GetRegistryKey 2", "Save 1 1"}));
   EXPECT_EQ(Written(hive_, "U"), "");
+}
+
+TEST_F(ImportRunTest, APreviewListsTheChangesAndSavesNothing) {
+  UniqueBstr target(SysAllocString(OLESTR("Kiosk")));
+  UniqueBstr path(AnsiToBstr(fragment_.string().c_str()));
+  testing::internal::CaptureStdout();
+  PreviewImport(target.get(), path.get(), PolicyScope::User, &FindScriptedPolicy);
+  std::fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "Would add     [HKEY_CURRENT_USER\\Software\\Policies\\T] \"U\"=\"user\"\n"
+            "1 to add, 0 to change, 0 to remove, 0 unchanged.\n"
+            "Nothing was saved (/whatif).\n");
+  EXPECT_EQ(fake_.calls, (std::vector<std::string>{kOpened, "GetRegistryKey 1"}));
+  EXPECT_TRUE(KeyClosed());
+  EXPECT_EQ(fake_.references, 0);
 }
 
 TEST_F(ImportRunTest, AFragmentThatCannotBeOpenedStopsTheRunBeforeTheDirectory) {

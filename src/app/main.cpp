@@ -1,6 +1,6 @@
 // The entry of regweave: reads the command line, prints the usage text, the syntax message or
-// the progress lines, runs the import (or the export) and turns a failure into one line and the
-// exit status.
+// the progress lines, runs the import (its preview, or the export) and turns a failure into one
+// line and the exit status.
 #include <objbase.h>
 
 #include "command_line.h"
@@ -42,6 +42,8 @@ void Run(int argc, char* argv[], UniqueBstr& target, UniqueBstr& source) {
   PrintProgress(target.get(), source.get());
   if (exporting) {
     ExportPolicy(target.get(), source.get(), scope);
+  } else if (HasWhatIfSwitch(argc, argv)) {
+    PreviewImport(target.get(), source.get(), scope);
   } else {
     ImportFragment(target.get(), source.get(), scope);
   }

@@ -22,6 +22,7 @@ const char kUsage[] =
     "  /user     Specifies that HKEY_CURRENT_USER is valid.\n"
     "  /local    Specified that the AD on the local server will be used.\n"
     "  /export   Specifies that the GPO is written to source as a REG fragment.\n"
+    "  /whatif   Specifies that the changes are listed and the GPO is not saved.\n"
     "\n"
     "REGWEAVE /?\n"
     "  /?        Displays usage.\n\n";

@@ -13,6 +13,7 @@ void PrintUsage() {
   std::printf("  /user     Specifies that HKEY_CURRENT_USER is valid.\n");
   std::printf("  /local    Specified that the AD on the local server will be used.\n");
   std::printf("  /export   Specifies that the GPO is written to source as a REG fragment.\n");
+  std::printf("  /whatif   Specifies that the changes are listed and the GPO is not saved.\n");
   std::printf("\n");
   std::printf("REGWEAVE /?\n");
   std::printf("  /?        Displays usage.\n\n");

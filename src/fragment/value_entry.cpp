@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <iterator>
+#include <string>
 
 namespace {
 
@@ -89,13 +90,16 @@ void AppendName(const WideText& name, WideText* out) {
   out->push_back(WCHAR{'"'});
 }
 
-// The items of a byte list after its marker. As the editor does, a line takes an item ("xx,")
-// while it stays within the line width, then ends in a backslash and goes on in a line indented by
-// two blanks.
-void AppendByteList(const std::vector<BYTE>& data, WideText* out) {
+// How a byte list goes on past the editor's line width.
+enum class Lines { kWrapped, kOne };
+
+// The items of a byte list after its marker. As the editor does, a wrapped line takes an item
+// ("xx,") while it stays within the line width, then ends in a backslash and goes on in a line
+// indented by two blanks.
+void AppendByteList(const std::vector<BYTE>& data, Lines lines, WideText* out) {
   size_t line_start = 0;
   for (size_t i = 0; i < data.size(); ++i) {
-    if (i > 0 && out->size() - line_start + 3 > kLineWidth) {
+    if (lines == Lines::kWrapped && i > 0 && out->size() - line_start + 3 > kLineWidth) {
       AppendAscii("\\\r\n  ", out);
       line_start = out->size() - 2;
     }
@@ -121,7 +125,7 @@ bool ListReadsBack(const ValueRecord& value) {
   }
 }
 
-void AppendData(const ValueRecord& value, WideText* out) {
+void AppendData(const ValueRecord& value, Lines lines, WideText* out) {
   WideText text;
   if (PlainText(value, &text)) {
     out->push_back(WCHAR{'"'});
@@ -143,7 +147,7 @@ void AppendData(const ValueRecord& value, WideText* out) {
     AppendTypeNumber(value.type, out);
     AppendAscii("):", out);
   }
-  AppendByteList(value.data, out);
+  AppendByteList(value.data, lines, out);
 }
 
 }  // namespace
@@ -173,7 +177,31 @@ LSTATUS ValueEntry(const ValueRecord& value, WideText* entry) {
   WideText line;
   AppendName(value.name, &line);
   line.push_back(WCHAR{'='});
-  AppendData(value, &line);
+  AppendData(value, Lines::kWrapped, &line);
   *entry = std::move(line);
   return ERROR_SUCCESS;
+}
+
+WideText ValueNameText(const ValueRecord& value) {
+  WideText name;
+  AppendName(IsDeleteRecord(value) ? value.name.substr(sizeof kDeletePrefix - 1) : value.name,
+             &name);
+  return name;
+}
+
+WideText ValueDataText(const ValueRecord& value, size_t most_shown) {
+  WideText data;
+  if (IsDeleteRecord(value)) {
+    data.push_back(WCHAR{'-'});
+    return data;
+  }
+  AppendData(value, Lines::kOne, &data);
+  if (data.size() <= most_shown) return data;
+  size_t cut = most_shown;
+  if (cut > 0 && IsHighSurrogate(data[cut - 1])) --cut;
+  data.resize(cut);
+  AppendAscii("... (", &data);
+  AppendAscii(std::to_string(value.data.size()).c_str(), &data);
+  AppendAscii(" bytes)", &data);
+  return data;
 }

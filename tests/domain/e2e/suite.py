@@ -261,6 +261,42 @@ def deletions_become_delete_records(ctx):
 
 
 @check(setups=BOTH_SETUPS)
+def whatif_lists_the_changes_and_writes_nothing(ctx):
+    """/whatif imports into the opened policy, lists what changed and saves nothing: not into a
+    policy without a Registry.pol yet, nor into one that holds values, whose files and
+    attributes stay byte for byte as they were."""
+    policy = ctx.policy("whatif")
+    key = r"Software\Policies\Regweave\WhatIf"
+    section = "[HKEY_LOCAL_MACHINE\\%s]" % key
+
+    def fragment(file_name, *entries):
+        return ctx.fragment(file_name, "\n".join(
+            ["Windows Registry Editor Version 5.00", "", section] + list(entries) + [""]))
+
+    first = fragment("first.reg", '"Kept"=dword:00000001', '"Mode"="old"', '"Gone"="x"')
+    second = fragment("second.reg", '"Kept"=dword:00000001', '"Mode"="new"', '"Gone"=-',
+                      '"Added"=hex:01')
+    previews = [
+        (first, ['Would add     %s "Kept"=dword:00000001' % section,
+                 'Would add     %s "Mode"="old"' % section,
+                 'Would add     %s "Gone"="x"' % section,
+                 "3 to add, 0 to change, 0 to remove, 0 unchanged."]),
+        (second, ['Would change  %s "Mode"="old" -> "new"' % section,
+                  'Would add     %s "Gone"=-' % section,
+                  'Would add     %s "Added"=hex:01' % section,
+                  'Would remove  %s "Gone"="x"' % section,
+                  "2 to add, 1 to change, 1 to remove, 1 unchanged."]),
+    ]
+    for source, listing in previews:
+        state = policy_state(policy)
+        ctx.import_and_expect(policy.name, source, ["/machine", "/WhatIf"],
+                              progress(policy.name, source) + "\n".join(listing) +
+                              "\nNothing was saved (/whatif).\n", 0)
+        expect_unchanged(policy, state, "/whatif")
+        ctx.import_and_expect(policy.name, first, ["/machine"], progress(policy.name, first), 0)
+
+
+@check(setups=BOTH_SETUPS)
 def local_switch_uses_the_computers_own_directory(ctx):
     policy = ctx.policy("local")
     source = ctx.fragment("local.reg", fragments.single_value_fragment(
