@@ -14,11 +14,11 @@ struct DirectoryEntry;
 class PolicyContainer {
  public:
   // Reads the container an ADSI path names ("LDAP://[server/]<dn>") over the connection the
-  // LDAP provider keeps for that server, unless a search still open there fetched it with
-  // every attribute read here (the policy lookup asks for them). A malformed path gives
-  // E_ADS_BAD_PATHNAME; an object
-  // without gPCFileSysPath (not a policy) E_ADS_PROPERTY_NOT_FOUND; a versionNumber that is no
-  // 32-bit number HRESULT_FROM_WIN32(ERROR_INVALID_DATA), since raising it would be guesswork.
+  // LDAP provider keeps for that server, unless a search still open there fetched it with every
+  // attribute read here (the policy lookup asks for them). A malformed path gives
+  // E_ADS_BAD_PATHNAME; an object without gPCFileSysPath (not a policy)
+  // E_ADS_PROPERTY_NOT_FOUND; a versionNumber that is no 32-bit number
+  // HRESULT_FROM_WIN32(ERROR_INVALID_DATA), since raising it would be guesswork.
   static HRESULT Open(const OLECHAR* ads_path, std::unique_ptr<PolicyContainer>* container);
   ~PolicyContainer();
 
