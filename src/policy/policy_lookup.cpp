@@ -16,6 +16,15 @@ namespace {
 const OLECHAR kRootDse[] = OLESTR("rootDSE");
 const OLECHAR kNamingContextAttribute[] = OLESTR("defaultNamingContext");
 const OLECHAR kDistinguishedName[] = OLESTR("distinguishedName");
+// What opening and saving a policy read from its container, asked for with the name so that a
+// group policy object class that can take the container from the search needs no read of its
+// own (one round trip less per import).
+const OLECHAR* const kSearchedAttributes[] = {kDistinguishedName,
+                                              OLESTR("gPCFileSysPath"),
+                                              OLESTR("versionNumber"),
+                                              OLESTR("gPCMachineExtensionNames"),
+                                              OLESTR("gPCUserExtensionNames"),
+                                              OLESTR("allowedAttributesEffective")};
 
 // The search interface takes names through non-const pointers; it only reads them.
 LPWSTR SearchName(const OLECHAR* name) {
@@ -81,8 +90,12 @@ void PolicyLookup::ReadNamingContext() {
 
 void PolicyLookup::StartSearch() {
   ThrowIfFailed(bind_(path_.get(), IID_IDirectorySearch, search_.put()));
-  LPWSTR attributes[] = {SearchName(kDistinguishedName)};
-  ThrowIfFailed(search_->ExecuteSearch(filter_.get(), attributes, 1, &results_));
+  LPWSTR attributes[std::size(kSearchedAttributes)];
+  for (size_t i = 0; i < std::size(kSearchedAttributes); ++i) {
+    attributes[i] = SearchName(kSearchedAttributes[i]);
+  }
+  ThrowIfFailed(search_->ExecuteSearch(filter_.get(), attributes,
+                                       static_cast<DWORD>(std::size(attributes)), &results_));
 }
 
 // Opens the policy of the first row that names one. The next row is asked for before the result

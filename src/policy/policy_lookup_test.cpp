@@ -202,7 +202,8 @@ TEST_F(PolicyLookupTest, OpensTheFirstMatchAfterAskingForOneMoreRow) {
                 "Get defaultNamingContext",
                 "bind LDAP://DC=example,DC=test",
                 "ExecuteSearch (&(objectClass=groupPolicyContainer)(displayName=Kiosk "
-                "\\28\\2a\\29)) distinguishedName",
+                "\\28\\2a\\29)) distinguishedName gPCFileSysPath versionNumber "
+                "gPCMachineExtensionNames gPCUserExtensionNames allowedAttributesEffective",
                 "GetNextRow",
                 "GetColumn distinguishedName",
                 "FreeColumn",

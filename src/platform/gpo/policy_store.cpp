@@ -9,6 +9,9 @@ namespace {
 
 constexpr char kRegistryPolName[] = "Registry.pol";
 constexpr char kGptIniName[] = "GPT.INI";
+// How often the directory change starts again from a container that other writers keep changing
+// before the save gives up, its files ahead of the directory until the next save.
+constexpr int kDirectoryAttempts = 5;
 
 }  // namespace
 
@@ -81,27 +84,49 @@ HRESULT PolicyStore::Save(bool machine, bool add, const GUID& extension, const G
   if (!half.hive || !held_gpt_ini_) return E_FAIL;
   if (!termination_) termination_.emplace();
 
-  // Other tools may have changed the container while this store waited or imported, and do not
-  // take the hold; what they wrote is merged into, not overwritten.
-  HRESULT result = container_->Refresh();
-  if (FAILED(result)) return result;
-  // Refused here, the save changes nothing; refused by the directory change at the end, it
-  // would leave the files ahead of the directory.
-  if (!container_->MayUpdate(machine)) return E_ACCESSDENIED;
-  std::string names;
-  result = MergeExtensionNames(container_->extension_names(machine), extension, tool, add, &names);
+  // The container as read at the open: other tools may change it meanwhile and do not take the
+  // hold, so the directory change at the end holds only if it is still so, and otherwise starts
+  // again from what the directory holds then; what they wrote is merged into, not overwritten.
   DWORD file_version = 0;
-  if (SUCCEEDED(result)) result = ReadGptIniVersion(gpt_ini_, &file_version);
+  HRESULT result = ReadGptIniVersion(gpt_ini_, &file_version);
+  DirectoryChange change;
+  if (SUCCEEDED(result))
+    result = PlanDirectoryChange(machine, add, extension, tool, file_version, &change);
   if (FAILED(result)) return result;
-  const DWORD version = RaisePolicyVersion(file_version, container_->version(), machine);
 
   result = folder_->ReplaceFile(&half.file, half.hive->Save());
-  if (FAILED(result)) return result;
+  if (SUCCEEDED(result)) result = RewriteGptIni(change.version);
+  for (int attempt = 1; SUCCEEDED(result); ++attempt) {
+    result = container_->Update(change.version, machine, change.names);
+    if (!PolicyContainer::ChangedMeanwhile(result) || attempt == kDirectoryAttempts) break;
+    const DWORD written = change.version;
+    result = container_->Refresh();
+    if (SUCCEEDED(result)) {
+      result = PlanDirectoryChange(machine, add, extension, tool, file_version, &change);
+    }
+    if (SUCCEEDED(result) && change.version != written) result = RewriteGptIni(change.version);
+  }
+  return result;
+}
 
+// Refused here, the save changes nothing; refused by the directory change at the end, it would
+// leave the files ahead of the directory.
+HRESULT PolicyStore::PlanDirectoryChange(bool machine, bool add, const GUID& extension,
+                                         const GUID& tool, DWORD file_version,
+                                         DirectoryChange* change) const {
+  if (!container_->MayUpdate(machine)) return E_ACCESSDENIED;
+  HRESULT result = MergeExtensionNames(container_->extension_names(machine), extension, tool, add,
+                                       &change->names);
+  if (FAILED(result)) return result;
+  change->version = RaisePolicyVersion(file_version, container_->version(), machine);
+  return S_OK;
+}
+
+HRESULT PolicyStore::RewriteGptIni(DWORD version) {
   std::string gpt_ini = RewriteGptIniVersion(gpt_ini_, version);
-  result = held_gpt_ini_->Rewrite(gpt_ini);
+  HRESULT result = held_gpt_ini_->Rewrite(gpt_ini);
   if (FAILED(result)) return result;
   created_gpt_ini_url_.clear();
   gpt_ini_ = std::move(gpt_ini);
-  return container_->Update(version, machine, names);
+  return S_OK;
 }

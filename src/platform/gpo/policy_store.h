@@ -47,15 +47,17 @@ class PolicyStore {
   // finished, or undone while Registry.pol is still being written, and a GPT.INI the hold
   // created is removed, before the process ends (DeferredTermination).
   //
-  // Reads the container again, so that what other tools wrote to it since the open is kept;
-  // then writes the half's Registry.pol, the raised version to GPT.INI, and versionNumber and
-  // the half's extension names with the pair added (or removed); E_FAIL for a store that does
-  // not hold its policy. Everything that can refuse the save without writing (a user the
-  // directory does not let write versionNumber and the half's extension names, E_ACCESSDENIED;
-  // a malformed extension-names value, a GPT.INI that is not ANSI) is checked first; Registry.pol is
-  // replaced whole, never left half-written, and GPT.INI, which cannot be replaced while it
-  // is held, is rewritten through the held handle (SmbFile::Rewrite). Should a later
-  // step fail, the settings already written stay and the failure is returned: a retry raises
+  // Writes the half's Registry.pol, the raised version to GPT.INI, and versionNumber and the
+  // half's extension names with the pair added (or removed); E_FAIL for a store that does not
+  // hold its policy. The directory change starts from the container as the open read it and
+  // holds only while the directory still has that (PolicyContainer::Update); when other tools
+  // wrote to it since, it is read again and what they wrote is kept (GPT.INI is rewritten
+  // should the version come out otherwise). Everything that can refuse the save without writing (a
+  // user the directory does not let write versionNumber and the half's extension names,
+  // E_ACCESSDENIED; a malformed extension-names value, a GPT.INI that is not ANSI) is checked
+  // first; Registry.pol is replaced whole, never left half-written, and GPT.INI, which cannot be
+  // replaced while it is held, is rewritten through the held handle (SmbFile::Rewrite). Should a
+  // later step fail, the settings already written stay and the failure is returned: a retry raises
   // the version from the larger of both values again, so clients still see the change.
   HRESULT Save(bool machine, bool add, const GUID& extension, const GUID& tool);
 
@@ -65,8 +67,17 @@ class PolicyStore {
     PolicyFile file;  // Registry.pol's location; its contents are dropped once loaded
   };
 
+  // What the save writes to the container.
+  struct DirectoryChange {
+    DWORD version = 0;
+    std::string names;  // the half's extension names
+  };
+
   PolicyStore() = default;
   HRESULT Hold(const RetrySchedule& wait);
+  HRESULT PlanDirectoryChange(bool machine, bool add, const GUID& extension, const GUID& tool,
+                              DWORD file_version, DirectoryChange* change) const;
+  HRESULT RewriteGptIni(DWORD version);
   HRESULT LoadHalf(const char* folder_name, Half* half);
 
   // First, so that it goes last: a held-back signal ends the process only once the store's own

@@ -25,6 +25,13 @@ std::string UniqueTag() {
   return tag;
 }
 
+// libsmbclient asks a cached connection for an echo before it first reuses it, a round trip
+// per import; a session lives for one run, and a connection lost meanwhile fails the request
+// that meets it, which is reported like any unreachable SYSVOL.
+int ConnectionInShape(SMBCCTX*, SMBCSRV*) {
+  return 0;
+}
+
 }  // namespace
 
 HRESULT SmbSession::Create(std::unique_ptr<SmbSession>* session) {
@@ -36,6 +43,7 @@ HRESULT SmbSession::Create(std::unique_ptr<SmbSession>* session) {
   smbc_setOptionNoAutoAnonymousLogin(context, 1);
   smbc_setOptionUseCCache(context, 1);
   smbc_setOptionCaseSensitive(context, 0);
+  smbc_setFunctionCheckServer(context, &ConnectionInShape);
   if (smbc_init_context(context) == nullptr) {
     HRESULT failure = LastSmbError();
     smbc_free_context(context, 1);

@@ -2,10 +2,25 @@
 
 #include <activeds.h>
 
+#include <algorithm>
 #include <string>
 
 #include "ads_path.h"
 #include "directory_entry.h"
+#include "system/ascii_text.h"
+
+namespace {
+
+// The naming contexts the server listed in its root DSE exist; binding one needs no read.
+bool ListedNamingContext(const LdapConnection& connection, const std::string& dn) {
+  const DirectoryEntry* root = connection.root_dse();
+  const DirectoryAttribute* contexts = root != nullptr ? root->Find("namingContexts") : nullptr;
+  return contexts != nullptr &&
+         std::any_of(contexts->values.begin(), contexts->values.end(),
+                     [&](const std::string& listed) { return SameIgnoringAsciiCase(listed, dn); });
+}
+
+}  // namespace
 
 HRESULT BindDirectoryPath(const OLECHAR* ads_path, DirectoryBinding* binding) {
   AdsPath path;
@@ -18,13 +33,15 @@ HRESULT BindDirectoryPath(const OLECHAR* ads_path, DirectoryBinding* binding) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     std::shared_ptr<LdapConnection> connection;
     bool connected_now = false;
-    hr = LdapConnection::Get(path.ServerUri(LdapConnection::ConfiguredUri()), &connection, &connected_now);
+    hr = LdapConnection::Get(path.ServerUri(LdapConnection::ConfiguredUri()), &connection,
+                             &connected_now);
     if (FAILED(hr)) return hr;
     // A connection made just now has read the root DSE: it exists, and the server answers.
+    // The naming contexts it lists exist too; a server lost since shows at the first request.
     const bool root_dse_known =
         path.dn.empty() && connected_now && connection->root_dse() != nullptr;
     DirectoryEntry entry;
-    if (!root_dse_known) {
+    if (!root_dse_known && !ListedNamingContext(*connection, path.dn)) {
       hr = connection->Check(ReadEntry(connection->handle(), path.dn, attributes, &entry));
     }
     if (SUCCEEDED(hr)) {

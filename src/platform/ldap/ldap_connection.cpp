@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "directory_entry.h"
 #include "kerberos_ticket.h"
 #include "ldap_error.h"
+#include "paged_search.h"
 #include "system/ascii_text.h"
 
 namespace {
@@ -270,6 +272,32 @@ void LdapConnection::ReadRootDse() {
 
 LdapConnection::~LdapConnection() {
   ldap_unbind_ext_s(ldap_, nullptr, nullptr);
+}
+
+void LdapConnection::AddOpenSearch(const PagedSearch* search) {
+  std::lock_guard<std::mutex> guard(searches_lock_);
+  open_searches_.push_back(search);
+}
+
+void LdapConnection::RemoveOpenSearch(const PagedSearch* search) {
+  std::lock_guard<std::mutex> guard(searches_lock_);
+  open_searches_.erase(std::remove(open_searches_.begin(), open_searches_.end(), search),
+                       open_searches_.end());
+}
+
+bool LdapConnection::FindFetched(std::string_view dn, const std::vector<std::string_view>& names,
+                                 DirectoryEntry* entry) const {
+  std::lock_guard<std::mutex> guard(searches_lock_);
+  for (const PagedSearch* search : open_searches_) {
+    const DirectoryEntry* fetched = search->Fetched(dn);
+    if (fetched != nullptr && std::all_of(names.begin(), names.end(), [&](std::string_view name) {
+          return search->Requested(name);
+        })) {
+      *entry = *fetched;
+      return true;
+    }
+  }
+  return false;
 }
 
 HRESULT LdapConnection::Check(int ldap_result) {

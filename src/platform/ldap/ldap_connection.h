@@ -6,12 +6,17 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <windows.h>
 
 #include "directory_entry.h"
+
+class PagedSearch;
 
 class LdapConnection {
  public:
@@ -42,6 +47,15 @@ class LdapConnection {
   // dnsHostName), for the bind that made the connection; null when that read failed.
   const DirectoryEntry* root_dse() const { return root_dse_ ? &*root_dse_ : nullptr; }
 
+  // Searches open on this connection, so that an object one of them has fetched can be opened
+  // without reading it again: a PagedSearch is added as it starts and removed as it goes.
+  void AddOpenSearch(const PagedSearch* search);
+  void RemoveOpenSearch(const PagedSearch* search);
+  // A copy of the entry at dn (compared without case) as an open search fetched it with every
+  // one of names asked for; false when no open search holds such an entry.
+  bool FindFetched(std::string_view dn, const std::vector<std::string_view>& names,
+                   DirectoryEntry* entry) const;
+
   // The HRESULT for the result of an operation on this connection. A result that means the
   // server is gone makes the next Get connect afresh.
   HRESULT Check(int ldap_result);
@@ -59,4 +73,6 @@ class LdapConnection {
   std::string host_;
   std::optional<DirectoryEntry> root_dse_;  // empty when the read failed
   std::atomic<bool> lost_{false};
+  mutable std::mutex searches_lock_;
+  std::vector<const PagedSearch*> open_searches_;
 };

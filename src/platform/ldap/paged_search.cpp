@@ -45,7 +45,13 @@ PagedSearch::PagedSearch(std::shared_ptr<LdapConnection> connection, std::string
       base_(std::move(base)),
       filter_(std::move(filter)),
       attributes_(std::move(attributes)),
-      ending_(S_ADS_NOMORE_ROWS) {}
+      ending_(S_ADS_NOMORE_ROWS) {
+  connection_->AddOpenSearch(this);
+}
+
+PagedSearch::~PagedSearch() {
+  connection_->RemoveOpenSearch(this);
+}
 
 HRESULT PagedSearch::Start() {
   FetchPage();
@@ -68,6 +74,13 @@ bool PagedSearch::Requested(std::string_view attribute) const {
     if (SameIgnoringAsciiCase(name, attribute)) return true;
   }
   return false;
+}
+
+const DirectoryEntry* PagedSearch::Fetched(std::string_view dn) const {
+  for (const DirectoryEntry& entry : page_) {
+    if (SameIgnoringAsciiCase(entry.dn, dn)) return &entry;
+  }
+  return nullptr;
 }
 
 void PagedSearch::FetchPage() {

@@ -13,8 +13,12 @@
 class PagedSearch {
  public:
   // No attribute list asks for all user attributes.
+  // Counts as open on the connection (LdapConnection::AddOpenSearch) until it goes.
   PagedSearch(std::shared_ptr<LdapConnection> connection, std::string base, std::string filter,
               std::optional<std::vector<std::string>> attributes);
+  ~PagedSearch();
+  PagedSearch(const PagedSearch&) = delete;
+  PagedSearch& operator=(const PagedSearch&) = delete;
 
   // Asks for the first page. A search that fails before any entry arrived fails here.
   HRESULT Start();
@@ -26,6 +30,8 @@ class PagedSearch {
   const DirectoryEntry* current() const { return current_; }
   // Whether the search asked the server for this attribute (every one, without a list).
   bool Requested(std::string_view attribute) const;
+  // The entry at dn (compared without case) in the page fetched last; null when it holds none.
+  const DirectoryEntry* Fetched(std::string_view dn) const;
 
  private:
   void FetchPage();

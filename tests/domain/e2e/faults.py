@@ -130,7 +130,8 @@ def domain_controller_stopped_during_the_run(ctx):
     and the directory the files are ahead of it until the next run."""
     stops = [
         # (where the run is when the controller dies, HRESULT, whether the files were written)
-        ("FragmentFile::ImportSections", 0x8007203A, False),  # the save reads the directory first
+        # The save starts from the container the search read and reaches SYSVOL first.
+        ("FragmentFile::ImportSections", 0x80070035, False),
         ("PolicyContainer::Update", 0x8007203A, True),  # the directory server is down
     ]
     for function, hr, files_written in stops:
