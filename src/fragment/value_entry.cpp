@@ -196,12 +196,12 @@ WideText ValueDataText(const ValueRecord& value, size_t most_shown) {
     return data;
   }
   AppendData(value, Lines::kOne, &data);
-  if (data.size() <= most_shown) return data;
+  // Cut only where the note of the byte count makes the line shorter.
+  std::string note = "... (" + std::to_string(value.data.size()) + " bytes)";
+  if (data.size() <= most_shown + note.size()) return data;
   size_t cut = most_shown;
   if (cut > 0 && IsHighSurrogate(data[cut - 1])) --cut;
   data.resize(cut);
-  AppendAscii("... (", &data);
-  AppendAscii(std::to_string(value.data.size()).c_str(), &data);
-  AppendAscii(" bytes)", &data);
+  AppendAscii(note.c_str(), &data);
   return data;
 }

@@ -20,7 +20,7 @@ LSTATUS ValueEntry(const ValueRecord& value, WideText* entry);
 // A value as a listing shows it, for any value, also one ValueEntry refuses: its name as the
 // entry's (@ for the default value, the value's own name for a delete record) and its data in the
 // entry's syntax on one line ("-" for a delete record), cut after most_shown characters and
-// followed by "... (N bytes)" when it is longer. Raise std::bad_alloc.
+// followed by "... (N bytes)" when that makes it shorter. Raise std::bad_alloc.
 WideText ValueNameText(const ValueRecord& value);
 WideText ValueDataText(const ValueRecord& value, size_t most_shown);
 
