@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "common/bstr.h"
+#include "fragment/fragment_text.h"
 #include "fragment/value_entry.h"
 
 namespace {
@@ -12,16 +14,9 @@ namespace {
 // Data text longer than this is cut, so that a value of 64 KB stays one readable line.
 constexpr size_t kMostDataShown = 60;
 
-void AppendAscii(const char* text, WideText* out) {
-  for (; *text != '\0'; ++text) out->push_back(static_cast<WCHAR>(*text));
-}
-
 // "[ROOT\path]", then the value's name, "=" and its data; a key-only record is its key alone.
 WideText RecordText(const PolicyRecord& record, const char* root_name) {
-  WideText text(1, WCHAR{'['});
-  AppendAscii(root_name, &text);
-  if (!record.path.empty()) text.append(1, WCHAR{'\\'}).append(record.path);
-  text.push_back(WCHAR{']'});
+  WideText text = SectionName(root_name, record.path);
   if (record.key_only) return text;
   text.push_back(WCHAR{' '});
   text.append(ValueNameText(record.value));
@@ -32,12 +27,7 @@ WideText RecordText(const PolicyRecord& record, const char* root_name) {
 
 // As the tool prints names elsewhere: in the ANSI code page.
 std::string InCodePage(const WideText& text) {
-  int units = static_cast<int>(text.size());
-  int size = WideCharToMultiByte(CP_ACP, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return std::string();
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), units, &bytes[0], size, nullptr, nullptr);
-  return bytes;
+  return WideToAnsi(text.data(), text.size());
 }
 
 void PrintChange(const PolicyChange& change, const char* root_name) {

@@ -2,6 +2,7 @@
 
 #include <comdef.h>
 
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -37,9 +38,10 @@ BSTR JoinBstr(BSTR first, const OLECHAR* second, UINT second_length) {
   return result;
 }
 
-std::string BstrToAnsi(BSTR text) {
-  int wide_length = static_cast<int>(SysStringLen(text));
-  if (wide_length == 0) return std::string();
+std::string WideToAnsi(const OLECHAR* text, size_t units) {
+  if (units == 0) return std::string();
+  if (units > static_cast<size_t>(INT_MAX)) throw std::bad_alloc();
+  int wide_length = static_cast<int>(units);
   int length = WideCharToMultiByte(CP_ACP, 0, text, wide_length, nullptr, 0, nullptr, nullptr);
   if (length <= 0) {
     // An empty string in place of text the conversion had no memory for would drop an entry.

@@ -45,6 +45,10 @@ inline BSTR JoinBstr(BSTR first, BSTR second) {
   return JoinBstr(first, second, SysStringLen(second));
 }
 
-// The text converted to the ANSI code page, for printing and for 8-bit interfaces. Raises
+// The text (units code units of it) converted to the ANSI code page, for printing and for 8-bit
+// interfaces; a character the code page lacks becomes its default character. Raises
 // std::bad_alloc when memory runs out; empty when the text cannot be converted otherwise.
-std::string BstrToAnsi(BSTR text);
+std::string WideToAnsi(const OLECHAR* text, size_t units);
+inline std::string BstrToAnsi(BSTR text) {
+  return WideToAnsi(text, SysStringLen(text));
+}

@@ -2,12 +2,11 @@
 // the registry holds them (names in UTF-16, string data in UTF-16LE).
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include <windows.h>
 
-using WideText = std::basic_string<WCHAR>;
+#include "wide_text.h"
 
 struct ValueRecord {
   WideText name;  // empty for the key's default value

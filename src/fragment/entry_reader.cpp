@@ -10,6 +10,7 @@
 #include "common/bstr.h"
 #include "common/local_memory.h"
 #include "common/out_of_memory.h"
+#include "delete_record.h"
 #include "entry_parser.h"
 
 namespace {
@@ -163,23 +164,20 @@ class EntryWriter {
     return SetValueAsStored(key_, name, type, data, length);
   }
 
-  // "**del." and the value's name: the record that has clients delete that value, as the group
-  // policy editor writes it, with a single blank as its text. The default value's record is
-  // "**del." alone.
+  // The name of the record that has clients delete the value called name.
   const char* DeleteRecordName(const char* name) {
-    record_name_.assign("**del.").append(name != nullptr ? name : "");
+    record_name_.assign(kDeleteRecordPrefix).append(name != nullptr ? name : "");
     return record_name_.c_str();
   }
 
   // The value leaves the policy's key and its delete record takes its place, also when the
   // policy did not set it: the point is to delete it on every client.
   void Delete(const char* name) {
-    static const char kBlank[] = " ";
     last_write_ = ThrowIfOutOfMemory(RemoveValue(key_, name));
     if (last_write_ == ERROR_SUCCESS) {
-      last_write_ =
-          ThrowIfOutOfMemory(RegSetValueExA(key_, DeleteRecordName(name), 0, REG_SZ,
-                                            reinterpret_cast<const BYTE*>(kBlank), sizeof kBlank));
+      last_write_ = ThrowIfOutOfMemory(RegSetValueExA(
+          key_, DeleteRecordName(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(kDeleteRecordText),
+          sizeof kDeleteRecordText));
     }
     if (last_write_ != ERROR_SUCCESS) PrintFailure("delete value", name);
   }

@@ -11,10 +11,6 @@ namespace {
 
 constexpr char kHeader[] = "Windows Registry Editor Version 5.00";
 
-void AppendAscii(const char* text, WideText* out) {
-  for (; *text != '\0'; ++text) out->push_back(static_cast<WCHAR>(*text));
-}
-
 void EndLine(WideText* out) {
   AppendAscii("\r\n", out);
 }
@@ -29,20 +25,10 @@ bool IsImportablePath(const WideText& path) {
   return !trailing_blank && IsWellFormedUtf16(path);
 }
 
-void AppendSection(const char* root_name, const WideText& path, WideText* out) {
-  out->push_back(WCHAR{'['});
-  AppendAscii(root_name, out);
-  if (!path.empty()) out->push_back(WCHAR{'\\'});
-  out->append(path);
-  out->push_back(WCHAR{']'});
-  EndLine(out);
-}
-
 // Prints the line for what is left out, and keeps the first status in *left_out.
 void LeaveOut(const char* what, LSTATUS status, const WideText& name, LSTATUS* left_out) {
-  UniqueBstr wide(SysAllocStringLen(name.data(), static_cast<UINT>(name.size())));
   std::printf("Error %d, unable to export %s: %s\n", static_cast<int>(status), what,
-              BstrToAnsi(wide.get()).c_str());
+              WideToAnsi(name.data(), name.size()).c_str());
   if (*left_out == ERROR_SUCCESS) *left_out = status;
 }
 
@@ -51,7 +37,8 @@ void AppendKey(const KeyRecord& key, const char* root_name, WideText* out, LSTAT
     LeaveOut("key", ERROR_INVALID_NAME, key.path, left_out);
     return;
   }
-  AppendSection(root_name, key.path, out);
+  out->append(SectionName(root_name, key.path));
+  EndLine(out);
   WideText entry;
   for (const ValueRecord& value : key.values) {
     LSTATUS status = ValueEntry(value, &entry);
@@ -79,6 +66,14 @@ WideText FragmentText(const std::vector<KeyRecord>& keys, const char* root_name,
     AppendKey(key, root_name, &text, left_out);
   }
   return text;
+}
+
+WideText SectionName(const char* root_name, const WideText& path) {
+  WideText name(1, WCHAR{'['});
+  AppendAscii(root_name, &name);
+  if (!path.empty()) name.append(1, WCHAR{'\\'}).append(path);
+  name.push_back(WCHAR{']'});
+  return name;
 }
 
 std::string Utf16LeWithBom(const WideText& text) {

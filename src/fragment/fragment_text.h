@@ -15,5 +15,8 @@
 // such line, ERROR_SUCCESS when there is none. Raises std::bad_alloc.
 WideText FragmentText(const std::vector<KeyRecord>& keys, const char* root_name, LSTATUS* left_out);
 
+// "[root_name\path]", or "[root_name]" for the root itself: the section of a key.
+WideText SectionName(const char* root_name, const WideText& path);
+
 // text as UTF-16LE bytes behind a byte-order mark: the fragment file's contents.
 std::string Utf16LeWithBom(const WideText& text);

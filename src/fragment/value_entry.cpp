@@ -1,23 +1,15 @@
 #include "value_entry.h"
 
 #include <cstddef>
-#include <iterator>
 #include <string>
+
+#include "delete_record.h"
 
 namespace {
 
 // The editor's line width: a byte list breaks before an item that would pass it.
 constexpr size_t kLineWidth = 80;
 constexpr char kHexDigits[] = "0123456789abcdef";
-// The name prefix of a delete record as the import writes it for "name"=-.
-constexpr char kDeletePrefix[] = "**del.";
-// The data of a delete record: a single blank, terminated.
-const BYTE kDeleteRecordData[] = {0x20, 0, 0, 0};
-
-void AppendAscii(const char* text, WideText* out) {
-  for (; *text != '\0'; ++text) out->push_back(static_cast<WCHAR>(*text));
-}
-
 void AppendHex(DWORD number, int digits, WideText* out) {
   for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
     out->push_back(static_cast<WCHAR>(kHexDigits[(number >> shift) & 0xF]));
@@ -71,12 +63,22 @@ bool PlainText(const ValueRecord& value, WideText* text) {
   return true;
 }
 
+// kDeleteRecordText as the registry holds it: UTF-16LE, terminated.
+std::vector<BYTE> DeleteRecordData() {
+  std::vector<BYTE> data;
+  for (const char* unit = kDeleteRecordText; *unit != '\0'; ++unit) {
+    data.insert(data.end(), {static_cast<BYTE>(*unit), 0});
+  }
+  data.insert(data.end(), {0, 0});
+  return data;
+}
+
 bool IsDeleteRecord(const ValueRecord& value) {
-  WideText prefix;
-  AppendAscii(kDeletePrefix, &prefix);
+  static const WideText prefix(kDeleteRecordPrefix,
+                               kDeleteRecordPrefix + sizeof kDeleteRecordPrefix - 1);
+  static const std::vector<BYTE> data = DeleteRecordData();
   return value.type == REG_SZ && value.name.compare(0, prefix.size(), prefix) == 0 &&
-         value.data ==
-             std::vector<BYTE>(std::begin(kDeleteRecordData), std::end(kDeleteRecordData));
+         value.data == data;
 }
 
 // @ for the default value, otherwise the name in quotes.
@@ -164,7 +166,7 @@ bool IsWellFormedUtf16(const WideText& text) {
 
 LSTATUS ValueEntry(const ValueRecord& value, WideText* entry) {
   if (IsDeleteRecord(value)) {
-    WideText deleted = value.name.substr(sizeof kDeletePrefix - 1);
+    WideText deleted = value.name.substr(sizeof kDeleteRecordPrefix - 1);
     if (!IsImportableName(deleted)) return ERROR_INVALID_NAME;
     WideText line;
     AppendName(deleted, &line);
@@ -184,7 +186,7 @@ LSTATUS ValueEntry(const ValueRecord& value, WideText* entry) {
 
 WideText ValueNameText(const ValueRecord& value) {
   WideText name;
-  AppendName(IsDeleteRecord(value) ? value.name.substr(sizeof kDeletePrefix - 1) : value.name,
+  AppendName(IsDeleteRecord(value) ? value.name.substr(sizeof kDeleteRecordPrefix - 1) : value.name,
              &name);
   return name;
 }
